@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs what is missing, builds every test with AddressSanitizer and UndefinedBehaviorSanitizer,
+# runs them all, then runs the thread-sanitized tests and a short fuzzing smoke run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXELARY_SANITIZE=ON \
+  -DPIXELARY_BENCH=OFF
+cmake --build build/asan -j "$jobs"
+ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300
+
+if [ -x scripts/tsan.sh ]; then scripts/tsan.sh; fi
+if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
