@@ -10,12 +10,27 @@ function(pixelary_add_modules)
   endforeach()
 endfunction()
 
-# pixelary_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable registered with ctest.
+# Test executables marked TSAN are also built and run by scripts/tsan.sh under ThreadSanitizer;
+# the target "tsan_tests" builds just those.
+if(NOT TARGET tsan_tests)
+  add_custom_target(tsan_tests)
+endif()
+
+# pixelary_gtest(NAME [TSAN] SOURCES ... LIBS ...): one GoogleTest executable registered with ctest.
+# Tests find committed fixtures under PIXELARY_TEST_DATA and the built program folder (tools,
+# codec modules, data folders) under PIXELARY_BIN_DIR.
 function(pixelary_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "TSAN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE PIXELARY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  target_compile_definitions(${name} PRIVATE
+    PIXELARY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    PIXELARY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  set(labels unit)
+  if(ARG_TSAN)
+    list(APPEND labels tsan)
+    add_dependencies(tsan_tests ${name})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${labels}")
 endfunction()
