@@ -343,7 +343,8 @@ Dib LinuxFolder::GetIcon(const IdList& relative, shell::IconSize size) {
 
 std::string LinuxFolder::GetTypeName(const IdList& relative) {
     auto node = Resolve(relative);
-    if (!node) return {};
+    struct stat info {};
+    if (!node || (!IsVirtual(*node) && ::lstat(node->path.c_str(), &info) != 0)) return {};
     return TypeNameFor(KindOnDisk(*node), node->path);
 }
 

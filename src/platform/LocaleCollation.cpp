@@ -14,14 +14,17 @@ QString FromUtf8(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// A collator is not safe to share between threads; each thread gets its own, made for the
-// locale in effect when the thread first compares.
+// A collator is not safe to share between threads; each thread keeps its own, made again when
+// the program's locale changes.
 QCollator& ThreadCollator() {
-    thread_local QCollator collator = [] {
-        QCollator made;
-        made.setCaseSensitivity(Qt::CaseSensitive);
-        return made;
-    }();
+    thread_local QCollator collator;
+    thread_local bool ready = false;
+    const QLocale locale;
+    if (!ready || collator.locale() != locale) {
+        collator = QCollator(locale);
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        ready = true;
+    }
     return collator;
 }
 
