@@ -42,7 +42,10 @@ void MItemList::Insert(int i, MItem* chain) {
     if (i >= 0 && before == nullptr) {
         MItem* last = Last();
         chain->Prev = last;
-        if (last == nullptr) Head = chain; else last->Next = chain;
+        if (last == nullptr)
+            Head = chain;
+        else
+            last->Next = chain;
         return;
     }
     if (before == nullptr) before = Head;  // negative positions count as 0
@@ -54,13 +57,19 @@ void MItemList::Insert(int i, MItem* chain) {
         Head = chain;
         return;
     }
-    if (before->Prev == nullptr) Head = chain; else before->Prev->Next = chain;
+    if (before->Prev == nullptr)
+        Head = chain;
+    else
+        before->Prev->Next = chain;
     before->Prev = chain_end;
 }
 
 void MItemList::Unlink(MItem* node) {
     if (node == nullptr) return;
-    if (node->Prev == nullptr) Head = node->Next; else node->Prev->Next = node->Next;
+    if (node->Prev == nullptr)
+        Head = node->Next;
+    else
+        node->Prev->Next = node->Next;
     if (node->Next != nullptr) node->Next->Prev = node->Prev;
     node->Prev = node->Next = nullptr;
 }
@@ -87,8 +96,10 @@ void MItemList::Sort(const Compare& compare) {
     if (Head == nullptr) return;
     std::vector<MItem*> nodes;
     for (MItem* node = Head; node != nullptr; node = node->Next) nodes.push_back(node);
-    std::sort(nodes.begin(), nodes.end(),
-              [&](const MItem* a, const MItem* b) { return compare(a, b) < 0; });
+    // A comparison that reads the file system may see it change in the middle of a sort; a
+    // merge sort stays within the array even when the order it is given is not consistent.
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](const MItem* a, const MItem* b) { return compare(a, b) < 0; });
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         nodes[k]->Prev = k == 0 ? nullptr : nodes[k - 1];
         nodes[k]->Next = k + 1 == nodes.size() ? nullptr : nodes[k + 1];

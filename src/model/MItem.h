@@ -7,7 +7,7 @@ namespace pixelary {
 
 // Node of the program's intrusive doubly linked list; every collected class derives from it.
 class MItem {
-public:
+  public:
     MItem() = default;
     virtual ~MItem() = default;
     MItem(const MItem&) = delete;
@@ -19,7 +19,7 @@ public:
 
 // Intrusive list that owns its nodes: removing a node destroys it. Positions are zero-based.
 class MItemList {
-public:
+  public:
     using Compare = std::function<int(const MItem*, const MItem*)>;
 
     MItemList() = default;
@@ -40,12 +40,13 @@ public:
     // Unlinks the node without destroying it; the caller takes ownership.
     void Unlink(MItem* node);
     void Clear();
-    // Unstable sort by compare (negative: a before b), relinking the chain in sorted order.
+    // Sorts by compare (negative: a before b; equal nodes may come in any order), relinking the
+    // chain in sorted order.
     void Sort(const Compare& compare);
 
     MItem* Head = nullptr;
 
-private:
+  private:
     MItem* Last() const;
 };
 
