@@ -1,5 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/Dib.h"
+#include "fileops/WallpaperImage.h"
 
 #include "fileops/Wallpaper.h"
 
@@ -64,6 +71,49 @@ TEST(Wallpaper, ApplyRunsEveryCommandAndStopsAtAFailure) {
     EXPECT_FALSE(ApplyWallpaper("GNOME", "/w.bmp", WallpaperStyle::Tiled, NoPrograms, record));
     EXPECT_EQ(ran.size(), 2u);
     EXPECT_FALSE(ApplyWallpaper("sway", "/w.bmp", WallpaperStyle::Tiled, NoPrograms, record));
+}
+
+
+namespace fs = std::filesystem;
+
+fs::path TempFolder(const char* name) {
+    fs::path folder = fs::temp_directory_path() / (std::string(name) + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+TEST(WallpaperImage, LargePictureIsShrunkToTheScreenKeepingProportions) {
+    const fs::path folder = TempFolder("pixelary-wallpaper-");
+    Dib picture(400, 100, 24);
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 400; ++x) picture.Row(y)[x * 3 + 2] = x < 200 ? 0xFF : 0x00;
+    }
+    picture.SaveToFile((folder / "寬.bmp").string());
+
+    const Dib wallpaper = MakeWallpaperBitmap((folder / "寬.bmp").string(), "bmp", {200, 150});
+    ASSERT_EQ(wallpaper.Width(), 200);
+    ASSERT_EQ(wallpaper.Height(), 50);
+    EXPECT_EQ(wallpaper.PixelRgb(99, 10), 0xFF0000u);  // left half red
+    EXPECT_EQ(wallpaper.PixelRgb(100, 10), 0x000000u);
+
+    const Dib small = MakeWallpaperBitmap((folder / "寬.bmp").string(), "bmp", {1920, 1080});
+    EXPECT_EQ(small.Width(), 400);
+    EXPECT_EQ(small.Height(), 100);
+
+    fs::create_directories(folder / "out");
+    std::ofstream(folder / "out" / "寬.bmp") << "stale";
+    const std::string saved = SaveWallpaperBitmap(wallpaper, (folder / "out").string(), "寬");
+    EXPECT_EQ(saved, (folder / "out" / "寬.bmp").string());
+    EXPECT_EQ(Dib::LoadFromFile(saved).Width(), 200);
+    fs::remove_all(folder);
+}
+
+TEST(WallpaperImage, NoReaderGivesAnEmptyBitmap) {
+    const fs::path folder = TempFolder("pixelary-wallpaper-none-");
+    std::ofstream(folder / "bad.bmp") << "not a bitmap at all";
+    EXPECT_TRUE(MakeWallpaperBitmap((folder / "bad.bmp").string(), "bmp", {800, 600}).IsEmpty());
+    fs::remove_all(folder);
 }
 
 }  // namespace
