@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "fileops/Wallpaper.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,8 +9,6 @@
 
 #include "core/Dib.h"
 #include "fileops/WallpaperImage.h"
-
-#include "fileops/Wallpaper.h"
 
 namespace pixelary::fileops {
 namespace {
