@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QIcon>
 #include <QLocale>
 #include <algorithm>
 #include <filesystem>
@@ -233,6 +234,17 @@ TEST_F(LinuxShellTest, IconsHaveTheSystemSizesOnAnyThread) {
     worker.join();
     EXPECT_EQ(drawn.Width(), kLargeIconSide);
     EXPECT_NE(drawn.PixelRgb(16, 20), 0xFFFFFFu);  // the folder's body is drawn there
+}
+
+TEST_F(LinuxShellTest, TheIconThemeIsUsedWhenTheSystemHasOne) {
+    auto pics = Folder(tree.Path("home/pics"));
+    const IdList sub = Item(kind::kEntry, "sub");
+    const Dib themed = pics->GetIcon(sub, shell::IconSize::Large);
+    if (QIcon::fromTheme("folder").isNull()) GTEST_SKIP() << "no icon theme installed";
+    Dib drawn;
+    std::thread worker([&] { drawn = pics->GetIcon(sub, shell::IconSize::Large); });
+    worker.join();
+    EXPECT_NE(themed.Pixels(), drawn.Pixels());
 }
 
 TEST_F(LinuxShellTest, TypeNamesFollowTheMimeTypeAndLanguage) {
