@@ -89,7 +89,16 @@ bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
     if (!lists) return false;
     ForgetChildCursor();
     children_->Clear();
-    for (auto& list : *lists) children_->Append(makeChild(folder, std::move(list)));
+    // Linked here and handed over as one chain: appending one at a time walks the list each time.
+    MItem* first = nullptr;
+    MItem* last = nullptr;
+    for (auto& list : *lists) {
+        MItem* child = makeChild(folder, std::move(list));
+        child->Prev = last;
+        (last == nullptr ? first : last->Next) = child;
+        last = child;
+    }
+    children_->Insert(0, first);
     return true;
 }
 
