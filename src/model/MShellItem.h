@@ -24,7 +24,6 @@ class MShellItem : public MPidl {
     // The item a path text names; the desktop when the text cannot be parsed or its folder
     // bound. Raises the errors of the special-folder constructor.
     explicit MShellItem(const std::string& path);
-    explicit MShellItem(const char* path) : MShellItem(std::string(path)) {}
 
     const shell::FolderPtr& ParentFolder() const { return parent_folder_; }
 
