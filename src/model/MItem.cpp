@@ -42,7 +42,10 @@ void MItemList::Insert(int i, MItem* chain) {
     if (i >= 0 && before == nullptr) {
         MItem* last = Last();
         chain->Prev = last;
-        if (last == nullptr) Head = chain; else last->Next = chain;
+        if (last == nullptr)
+            Head = chain;
+        else
+            last->Next = chain;
         return;
     }
     if (before == nullptr) before = Head;  // negative positions count as 0
@@ -54,13 +57,19 @@ void MItemList::Insert(int i, MItem* chain) {
         Head = chain;
         return;
     }
-    if (before->Prev == nullptr) Head = chain; else before->Prev->Next = chain;
+    if (before->Prev == nullptr)
+        Head = chain;
+    else
+        before->Prev->Next = chain;
     before->Prev = chain_end;
 }
 
 void MItemList::Unlink(MItem* node) {
     if (node == nullptr) return;
-    if (node->Prev == nullptr) Head = node->Next; else node->Prev->Next = node->Next;
+    if (node->Prev == nullptr)
+        Head = node->Next;
+    else
+        node->Prev->Next = node->Next;
     if (node->Next != nullptr) node->Next->Prev = node->Prev;
     node->Prev = node->Next = nullptr;
 }

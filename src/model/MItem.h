@@ -7,7 +7,7 @@ namespace pixelary {
 
 // Node of the program's intrusive doubly linked list; every collected class derives from it.
 class MItem {
-public:
+  public:
     MItem() = default;
     virtual ~MItem() = default;
     MItem(const MItem&) = delete;
@@ -19,7 +19,7 @@ public:
 
 // Intrusive list that owns its nodes: removing a node destroys it. Positions are zero-based.
 class MItemList {
-public:
+  public:
     using Compare = std::function<int(const MItem*, const MItem*)>;
 
     MItemList() = default;
@@ -45,7 +45,7 @@ public:
 
     MItem* Head = nullptr;
 
-private:
+  private:
     MItem* Last() const;
 };
 

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/MItem.h"
+#include "model/MPidl.h"
+#include "platform/ShellFolder.h"
+
+namespace pixelary {
+
+// A shell item: its item-ID list (relative to ParentFolder, or absolute when ParentFolder is the
+// desktop), the folder that contains it, and its children, made on demand.
+class MShellItem : public MPidl {
+  public:
+    // Takes list; no children.
+    MShellItem(shell::FolderPtr folder, shell::IdList list);
+    // A special folder (shell::CSIDL_*); code 0 is the desktop. Raises Exception "MShellItem get
+    // dekstop error" without a desktop and "MShellItem get special folder error" for an
+    // unknown code.
+    explicit MShellItem(int specialFolder);
+    // The item a path text names; the desktop when the text cannot be parsed or its folder
+    // bound. Raises the errors of the special-folder constructor.
+    explicit MShellItem(const std::string& path);
+    explicit MShellItem(const char* path) : MShellItem(std::string(path)) {}
+
+    const shell::FolderPtr& ParentFolder() const { return parent_folder_; }
+
+    // The folder this item stands for; ParentFolder itself when the item is no folder or the
+    // desktop.
+    shell::FolderPtr BindToFolder() const;
+    // shell::SHGDN_NORMAL or shell::SHGDN_FORPARSING; empty when the shell refuses.
+    std::string GetDisplayName(std::uint32_t flags) const;
+    std::uint32_t GetAttributes(std::uint32_t mask) const;
+
+    // Enumerates the children (shell::SHCONTF_* flags) into Children; the old children stay
+    // when the folder cannot be listed.
+    virtual void Fill(std::uint32_t flags);
+    // Renames the item when the shell allows it; true when the item has its new name.
+    virtual bool Rename(const std::string& name);
+
+    // Both fill with folders and non-folders first when there are no children yet.
+    int ChildCount();
+    // None past the end.
+    MShellItem* GetChild(int index);
+    bool HasChildren() const { return children_ != nullptr; }
+    // The children in order, or none before the first fill.
+    const MItemList* ChildList() const { return children_.get(); }
+
+  protected:
+    // Replaces the children with those the enumeration gives, made by makeChild; false (and
+    // the old children kept) when the folder cannot be listed.
+    template <typename MakeChild>
+    bool Enumerate(std::uint32_t flags, MakeChild makeChild);
+    MItemList* Children() { return children_.get(); }
+    // Must follow every change of the children's order.
+    void ForgetChildCursor() {
+        cursor_index_ = -1;
+        cursor_ = nullptr;
+    }
+    void SetParentFolder(shell::FolderPtr folder) { parent_folder_ = std::move(folder); }
+
+  private:
+    void FromAbsoluteList(const shell::FolderPtr& desktop, shell::IdList absolute);
+
+    shell::FolderPtr parent_folder_;
+    std::unique_ptr<MItemList> children_;
+    // The child GetChild found last, so walking the children in order costs one step each.
+    int cursor_index_ = -1;
+    MItem* cursor_ = nullptr;
+};
+
+// The absolute list of the item a path text names; none when it cannot be parsed. Raises
+// Exception "MShellItem get dekstop error" without a desktop.
+std::unique_ptr<MPidl> ParsePath(const std::string& path);
+
+template <typename MakeChild>
+bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
+    if (!children_) children_ = std::make_unique<MItemList>();
+    shell::FolderPtr folder = BindToFolder();
+    if (!folder) return false;
+    auto lists = folder->EnumObjects(flags);
+    if (!lists) return false;
+    ForgetChildCursor();
+    children_->Clear();
+    for (auto& list : *lists) children_->Append(makeChild(folder, std::move(list)));
+    return true;
+}
+
+}  // namespace pixelary
