@@ -26,9 +26,10 @@ function(pixelary_gtest name)
   target_compile_definitions(${name} PRIVATE
     PIXELARY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     PIXELARY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  # One label per test: gtest_discover_tests splits a label list into separate properties.
   set(labels unit)
   if(ARG_TSAN)
-    list(APPEND labels tsan)
+    set(labels tsan)
     add_dependencies(tsan_tests ${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
