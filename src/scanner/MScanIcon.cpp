@@ -162,7 +162,12 @@ bool MScanIcon::MakeThumbnailUnguarded() {
         if (!from_cache) ReadEmbeddedPreview();
     }
     if (WorkBitmap.IsEmpty()) return false;
-    if (!from_cache) CacheStore();
+    if (from_cache) {
+        ++CacheHits;
+    } else {
+        ++ThumbnailsMade;
+        CacheStore();
+    }
     return true;
 }
 

@@ -56,6 +56,11 @@ class MScanIcon : public WorkerThread {
     std::int32_t EntryDate = 0;
     std::uint8_t EntryValid = 0;
 
+    // Worker's tallies, to be read once the thread has ended: thumbnails decoded (or read from a
+    // preview) and thumbnails taken from the cache.
+    int ThumbnailsMade = 0;
+    int CacheHits = 0;
+
   protected:
     void Execute() override;
 

@@ -113,6 +113,20 @@ TEST_F(ScanTest, PicturesBecomeThumbnailsOfTheBoxRuleAndAreCached) {
     EXPECT_EQ(ThumbnailFiles(), IndexedFiles());
 }
 
+TEST_F(ScanTest, TalliesCountDecodesAndHits) {
+    MakeFolder();
+    for (const char* name : {"a.jpg", "b.jpg", "c.txt"}) WriteFile(Picture(name), {'x'});
+    DirectoryScanEntries entries(root.Slash() + "pics");
+    RecordingView view;
+    for (int made : {2, 0}) {
+        MScanIcon scanner(view, &cache, 0);
+        scanner.Start(&entries, kBoxWidth, kBoxHeight);
+        scanner.WaitFor();
+        EXPECT_EQ(scanner.ThumbnailsMade, made);
+        EXPECT_EQ(scanner.CacheHits, 2 - made);
+    }
+}
+
 TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
     EXPECT_EQ(FormatKey("/p/holiday.jpeg"), "peg");
     EXPECT_EQ(FormatKey("/p/PHOTOJPG"), "jpg");
