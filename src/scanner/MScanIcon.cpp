@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::size_t kFormatKeyLength = 3;
 constexpr const char* kPreviewDocumentKey = "osp";
-constexpr const char* kThumbnailPrefix = "PX";
 constexpr int kProgressDone = -1;
 constexpr std::int64_t kPercent = 100;
 // Depth of a thumbnail whose reader reports a depth a bitmap cannot have.
@@ -231,7 +230,8 @@ void MScanIcon::CacheStore() {
     // options never receives a thumbnail that its index does not name.
     auto lock = Cache->Lock();
     try {
-        const std::string path = CreateUniqueTempFile(Cache->Directory(), kThumbnailPrefix);
+        const std::string path =
+            CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
         WorkBitmap.SaveToFile(path);
     } catch (const Exception&) {
