@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
@@ -106,7 +107,12 @@ void MScanIcon::FetchEntry() {
     EntryDate = 0;
     EntryValid = 0;
     if (Terminated() || ScanFolder == nullptr) return;
-    const auto entry = ScanFolder->FileEntry(Index);
+    std::optional<EntrySnapshot> entry;
+    try {
+        entry = ScanFolder->FileEntry(Index);
+    } catch (const std::exception&) {
+        return;  // an entry that cannot be read keeps its icon; the scan goes on
+    }
     if (!entry) return;
     EntryPath = entry->Path;
     EntrySize = entry->Size;
@@ -118,7 +124,7 @@ void MScanIcon::StoreThumbnail() {
     if (Terminated() || WorkBitmap.IsEmpty() || ScanFolder == nullptr) return;
     try {
         ScanFolder->SetLargeImage(Index, WorkBitmap);
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         return;  // the entry keeps its icon
     }
     view_.InvalidateItem(Index);
