@@ -75,6 +75,7 @@ MScanIcon::~MScanIcon() {
 }
 
 void MScanIcon::Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t boxHeight) {
+    if (Started()) return;  // a scanner runs once; the fields belong to the worker now
     BoxWidth = boxWidth;
     BoxHeight = boxHeight;
     ScanFolder = folder;
@@ -83,6 +84,7 @@ void MScanIcon::Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t b
 }
 
 void MScanIcon::Start(MExplorerItem* folder, std::int32_t boxWidth, std::int32_t boxHeight) {
+    if (Started()) return;
     if (folder != nullptr) explorer_entries_ = std::make_unique<ExplorerScanEntries>(*folder);
     Start(explorer_entries_.get(), boxWidth, boxHeight);
 }

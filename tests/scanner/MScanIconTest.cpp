@@ -347,6 +347,8 @@ TEST_F(ScanTest, NoCacheStillMakesThumbnails) {
     {
         MScanIcon scanner(view, nullptr, 0);
         scanner.Start(&entries, kBoxWidth, kBoxHeight);
+        scanner.Start(&entries, 1, 1);  // a scanner runs once
+        EXPECT_EQ(scanner.BoxWidth, kBoxWidth);
     }
     EXPECT_EQ(view.invalidated, std::vector<int>{0});
 }
