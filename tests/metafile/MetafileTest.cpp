@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include "ReaderTestSupport.h"
+#include "core/Stream.h"
+#include "metafile/MetafileLoader.h"
+#include "readers/Rwemfwmf.h"
+
+namespace pixelary {
+namespace {
+
+// Text needs fonts, and fonts need the GUI application (no display: offscreen).
+class GuiEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        metafile::InstallMetafileLoader();
+    }
+    void TearDown() override {
+        SetMetafileLoader(nullptr);
+        app_.reset();
+    }
+
+  private:
+    int argc_ = 1;
+    char name_[16] = "metafile_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QGuiApplication> app_;
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+std::string Fixture(const char* name) {
+    return test::Fixture(std::string("metafile/") + name);
+}
+
+// The caller's bitmap starts white, as a new bitmap does.
+Dib Play(MDiskImage& reader, int width, int height) {
+    Dib dib(width, height, reader.GetBitCount());
+    std::fill(dib.Pixels().begin(), dib.Pixels().end(), 0xFF);
+    reader.StretchBegin(0, 0, reader.GetWidth(), reader.GetHeight(), width, height);
+    reader.StretchLines(dib, height);
+    reader.StretchEnd();
+    return dib;
+}
+
+void ExpectEmptyDescription(MDiskImage& reader) {
+    EXPECT_EQ(reader.GetWidth(), 1);
+    EXPECT_EQ(reader.GetHeight(), 1);
+    EXPECT_EQ(reader.GetBitCount(), 1);
+    EXPECT_EQ(reader.GetXResolution(), 0);
+}
+
+TEST(Metafile, EnhancedHeaderGivesTheReferenceDevice) {
+    MDiskEMFWMF reader(Fixture("device1024.emf"), "emf");
+    EXPECT_EQ(reader.GetWidth(), 1024);
+    EXPECT_EQ(reader.GetHeight(), 768);
+    EXPECT_EQ(reader.GetBitCount(), 24);
+    EXPECT_EQ(reader.GetXResolution(), 3200 / 254);  // 3200 pixels per metre
+    EXPECT_EQ(reader.GetYResolution(), 3200 / 254);
+}
+
+TEST(Metafile, EnhancedRecordsAreDrawnFittedToTheTarget) {
+    MDiskEMFWMF reader(Fixture("device1024.emf"), "emf");
+    const Dib dib = Play(reader, 100, 75);
+    EXPECT_EQ(dib.PixelRgb(10, 10), 0x00FF00u);  // green left half (mapping in pixels)
+    EXPECT_EQ(dib.PixelRgb(90, 10), 0xFFFFFFu);
+    EXPECT_LT(dib.PixelRgb(80, 37) & 0xFF, 0x80u);  // the line drawn in tenths of millimetres
+    EXPECT_EQ(dib.PixelRgb(63, 63), 0u);            // the clipped black square
+    EXPECT_EQ(dib.PixelRgb(56, 56), 0xFFFFFFu);     // outside the clip
+    EXPECT_EQ(dib.PixelRgb(72, 72), 0xFFFFFFu);
+    // A second call plays the whole picture again.
+    Dib strip = Play(reader, 100, 75);
+    EXPECT_EQ(strip.Pixels(), dib.Pixels());
+}
+
+TEST(Metafile, PlaceableMetafileIsShownStretchedOverTheScreen) {
+    MDiskEMFWMF reader(Fixture("placeable.wmf"), "wmf");
+    EXPECT_EQ(reader.GetWidth(), metafile::kReferenceScreen.WidthPixels);
+    EXPECT_EQ(reader.GetHeight(), metafile::kReferenceScreen.HeightPixels);
+    EXPECT_EQ(reader.GetBitCount(), 24);
+    EXPECT_EQ(reader.GetXResolution(), 3779 / 254);  // 1920 pixels on 508 mm: per metre
+    const Dib dib = Play(reader, 200, 100);
+    EXPECT_EQ(dib.PixelRgb(5, 95), 0x0000FFu);
+    EXPECT_EQ(dib.PixelRgb(150, 50), 0xFF0000u);
+    EXPECT_EQ(dib.PixelRgb(50, 15), 0xFFFF00u);  // the polygon drawn after a brush was freed
+    int text_pixels = 0;                         // white text on the blue half, its top at y 60
+    for (int y = 55; y < 95; ++y) {
+        for (int x = 5; x < 60; ++x) text_pixels += (dib.PixelRgb(x, y) & 0xFF00) > 0x8000;
+    }
+    EXPECT_GT(text_pixels, 20);
+}
+
+TEST(Metafile, UnusableFilesDescribeAnEmptyPictureAndDrawNothing) {
+    for (const char* name : {"placeable-badsum.wmf", "classic.wmf", "missing.emf"}) {
+        SCOPED_TRACE(name);
+        MDiskEMFWMF reader(Fixture(name), std::string(name).substr(std::string(name).size() - 3));
+        ExpectEmptyDescription(reader);
+        Dib dib(1, 1, 1);
+        dib.Row(0)[0] = 0x80;
+        reader.StretchBegin(0, 0, 1, 1, 1, 1);
+        reader.StretchLines(dib, 1);
+        EXPECT_EQ(dib.Row(0)[0], 0x80);
+    }
+    // A placeable metafile named emf is opened as an enhanced one, which it is not.
+    MDiskEMFWMF renamed(Fixture("placeable.wmf"), "emf");
+    ExpectEmptyDescription(renamed);
+}
+
+TEST(Metafile, EnhancedMetafileNamedWmfIsReadNormally) {
+    MDiskEMFWMF named(Fixture("emf-named.wmf"), "wmf");
+    MDiskEMFWMF original(Fixture("shapes.emf"), "emf");
+    EXPECT_GT(named.GetWidth(), 1);
+    EXPECT_EQ(named.GetWidth(), original.GetWidth());
+    EXPECT_EQ(named.GetHeight(), original.GetHeight());
+    // fig2dev's drawing: a red box at the top left, a green ellipse to its right.
+    const Dib dib = Play(named, 200, 165);
+    EXPECT_EQ(dib.PixelRgb(50, 30), 0xFF0000u);
+    EXPECT_EQ(dib.PixelRgb(155, 37), 0x00FF00u);
+}
+
+TEST(Metafile, PlayingOntoAnUnsuitableBitmapEmptiesIt) {
+    MDiskEMFWMF reader(Fixture("device1024.emf"), "emf");
+    Dib dib(10, 10, 8);
+    reader.StretchBegin(0, 0, 1024, 768, 10, 10);
+    reader.StretchLines(dib, 10);
+    EXPECT_TRUE(dib.IsEmpty());
+}
+
+TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
+    test::TempDir dir;
+    MemoryStream original;
+    original.LoadFromFile(Fixture("device1024.emf"));
+    std::vector<std::uint8_t> bytes = original.Bytes();
+    // A record claiming more bytes than the file has ends playback; the header still counts.
+    std::vector<std::uint8_t> cut = bytes;
+    cut[108 + 4] = 0xFF;
+    cut[108 + 5] = 0xFF;
+    test::WriteFile(dir.File("cut.emf"), cut);
+    MDiskEMFWMF reader(dir.File("cut.emf"), "emf");
+    EXPECT_EQ(reader.GetWidth(), 1024);
+    EXPECT_EQ(Play(reader, 20, 15).PixelRgb(2, 2), 0xFFFFFFu);
+    // A zero-sized record cannot loop forever.
+    std::vector<std::uint8_t> zero = bytes;
+    zero[108 + 4] = 0;
+    test::WriteFile(dir.File("zero.emf"), zero);
+    MDiskEMFWMF zero_reader(dir.File("zero.emf"), "emf");
+    Play(zero_reader, 20, 15);
+    // A header whose device has no millimetres, or more pixels than a side may have.
+    for (std::size_t at : {std::size_t{80}, std::size_t{72}}) {
+        std::vector<std::uint8_t> bad = bytes;
+        bad[at] = 0;
+        bad[at + 1] = 0;
+        if (at == 72) bad[at + 3] = 0x7F;
+        test::WriteFile(dir.File("bad.emf"), bad);
+        MDiskEMFWMF bad_reader(dir.File("bad.emf"), "emf");
+        ExpectEmptyDescription(bad_reader);
+    }
+}
+
+}  // namespace
+}  // namespace pixelary
