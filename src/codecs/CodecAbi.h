@@ -60,8 +60,8 @@ enum PixResult {
 typedef struct PixImageInfo {
     int32_t width;
     int32_t height;
-    int32_t bitCount;        // 1, 4, 8, 15, 16, 24 or 32
-    uint32_t paletteCount;   // entries used, at most PIX_MAX_PALETTE; 0 above 8 bits
+    int32_t bitCount;                   // 1, 4, 8, 15, 16, 24 or 32
+    uint32_t paletteCount;              // entries used, at most PIX_MAX_PALETTE; 0 above 8 bits
     uint32_t palette[PIX_MAX_PALETTE];  // 0x00RRGGBB
 } PixImageInfo;
 
@@ -99,20 +99,20 @@ typedef struct PixWriteArgs {
     int32_t depth;              // 0: the picture's own; 1, 4, 8 or 24 (JPEG: 1 grey, else colour)
     const PixImageView* image;  // required
     void* host;
-    PixProgressFn progress;     // optional
-    int32_t tiffCompression;    // 1, 2, 3, 4, 5 or 32773 (TIFF compression codes)
-    int32_t tiffAppend;         // non-zero: add a page to an existing TIFF file
-    int32_t pngInterlaced;      // non-zero: Adam7 interlacing
-    int32_t jpegQuality;        // 1..100
-    int32_t jpegSmooth;         // 1..100, libjpeg's smoothing factor
+    PixProgressFn progress;   // optional
+    int32_t tiffCompression;  // 1, 2, 3, 4, 5 or 32773 (TIFF compression codes)
+    int32_t tiffAppend;       // non-zero: add a page to an existing TIFF file
+    int32_t pngInterlaced;    // non-zero: Adam7 interlacing
+    int32_t jpegQuality;      // 1..100
+    int32_t jpegSmooth;       // 1..100, libjpeg's smoothing factor
 } PixWriteArgs;
 
 // Filled in by "InitDll": the module names itself so the host can refuse a module that was
 // installed under another module's file name.
 typedef struct PixSharedState {
-    uint32_t structSize;       // sizeof(PixSharedState), set by the host
-    uint32_t hostAbiVersion;   // PIX_CODEC_ABI_VERSION of the host
-    uint32_t moduleAbiVersion; // set by the module
+    uint32_t structSize;                    // sizeof(PixSharedState), set by the host
+    uint32_t hostAbiVersion;                // PIX_CODEC_ABI_VERSION of the host
+    uint32_t moduleAbiVersion;              // set by the module
     char moduleName[PIX_MODULE_NAME_SIZE];  // set by the module, e.g. PIX_MAIN_MODULE_NAME
 } PixSharedState;
 

@@ -32,7 +32,9 @@ std::string UserDataFolder() {
 
 }  // namespace
 
-TCodecModule::~TCodecModule() { Unload(); }
+TCodecModule::~TCodecModule() {
+    Unload();
+}
 
 void TCodecModule::Unload() {
     if (handle_) dlclose(handle_);

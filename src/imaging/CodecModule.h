@@ -10,14 +10,14 @@ namespace pixelary {
 
 // A failure to bind a codec module or one of its entries.
 class EImageLibError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // One codec module loaded at run time by file name. The handle is kept between calls and
 // released on destruction or by Unload.
 class TCodecModule {
-public:
+  public:
     explicit TCodecModule(std::string name) : name_(std::move(name)) {}
     ~TCodecModule();
     TCodecModule(const TCodecModule&) = delete;
@@ -45,7 +45,7 @@ public:
     // folders, the program's folder.
     static std::vector<std::string> SystemFolders();
 
-private:
+  private:
     void Load(const std::string& folder);
     void Initialise();
 

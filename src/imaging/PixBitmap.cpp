@@ -10,34 +10,54 @@ namespace pixelary {
 
 namespace {
 
-std::uint8_t Expand5(unsigned v) { return static_cast<std::uint8_t>(v * 8 + (v & 1) * 7); }
-std::uint8_t Expand6(unsigned v) { return static_cast<std::uint8_t>(v * 4 + (v & 1) * 3); }
+std::uint8_t Expand5(unsigned v) {
+    return static_cast<std::uint8_t>(v * 8 + (v & 1) * 7);
+}
+std::uint8_t Expand6(unsigned v) {
+    return static_cast<std::uint8_t>(v * 4 + (v & 1) * 3);
+}
 
 }  // namespace
 
 int BitCountOf(TPixelFormat format) {
     switch (format) {
-        case TPixelFormat::pf1bit: return 1;
-        case TPixelFormat::pf4bit: return 4;
-        case TPixelFormat::pf8bit: return 8;
-        case TPixelFormat::pf15bit: return 15;
-        case TPixelFormat::pf16bit: return 16;
-        case TPixelFormat::pf24bit: return 24;
-        case TPixelFormat::pf32bit: return 32;
-        default: return 0;
+        case TPixelFormat::pf1bit:
+            return 1;
+        case TPixelFormat::pf4bit:
+            return 4;
+        case TPixelFormat::pf8bit:
+            return 8;
+        case TPixelFormat::pf15bit:
+            return 15;
+        case TPixelFormat::pf16bit:
+            return 16;
+        case TPixelFormat::pf24bit:
+            return 24;
+        case TPixelFormat::pf32bit:
+            return 32;
+        default:
+            return 0;
     }
 }
 
 TPixelFormat FormatForBits(int bitCount) {
     switch (bitCount) {
-        case 1: return TPixelFormat::pf1bit;
-        case 4: return TPixelFormat::pf4bit;
-        case 8: return TPixelFormat::pf8bit;
-        case 15: return TPixelFormat::pf15bit;
-        case 16: return TPixelFormat::pf16bit;
-        case 24: return TPixelFormat::pf24bit;
-        case 32: return TPixelFormat::pf32bit;
-        default: return TPixelFormat::pfCustom;
+        case 1:
+            return TPixelFormat::pf1bit;
+        case 4:
+            return TPixelFormat::pf4bit;
+        case 8:
+            return TPixelFormat::pf8bit;
+        case 15:
+            return TPixelFormat::pf15bit;
+        case 16:
+            return TPixelFormat::pf16bit;
+        case 24:
+            return TPixelFormat::pf24bit;
+        case 32:
+            return TPixelFormat::pf32bit;
+        default:
+            return TPixelFormat::pfCustom;
     }
 }
 
@@ -57,7 +77,9 @@ void TPixBitmap::SetSize(int width, int height, TPixelFormat format) {
     palette_.assign(bits <= 8 ? std::size_t{1} << bits : 0, 0);
 }
 
-void TPixBitmap::Clear() { *this = TPixBitmap(); }
+void TPixBitmap::Clear() {
+    *this = TPixBitmap();
+}
 
 void TPixBitmap::SetPalette(const std::vector<std::uint32_t>& palette) {
     const int bits = BitCount();

@@ -10,7 +10,17 @@
 namespace pixelary {
 
 // Pixel formats of a component picture; pfDevice is what an empty picture reports.
-enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TPixelFormat {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit,
+    pfCustom
+};
 
 // Bits per pixel of a format (15 for pf15bit); 0 for pfDevice and pfCustom.
 int BitCountOf(TPixelFormat format);
@@ -21,7 +31,7 @@ TPixelFormat FormatForBits(int bitCount);
 // 16-bit rows hold little-endian 5-5-5 / 5-6-5 pixels, 24-bit rows blue, green, red; depths up to
 // 8 carry a palette of 0x00RRGGBB entries.
 class TPixBitmap {
-public:
+  public:
     static constexpr int kMaxSide = 65535;
     static constexpr std::int64_t kMaxPixels = 100'000'000;
 
@@ -49,7 +59,7 @@ public:
     Dib ToDib() const;
     static TPixBitmap FromDib(const Dib& dib);
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_ = TPixelFormat::pfDevice;
@@ -60,11 +70,11 @@ private:
 
 // The component's picture: one bitmap.
 class TPixPicture {
-public:
+  public:
     TPixBitmap& Bitmap() { return bitmap_; }
     const TPixBitmap& Bitmap() const { return bitmap_; }
 
-private:
+  private:
     TPixBitmap bitmap_;
 };
 

@@ -26,42 +26,59 @@ TMessageSink g_sink;
 // Upper-cased extension (with its dot) to read entry.
 const std::map<std::string, std::string>& ReadEntries() {
     static const std::map<std::string, std::string> entries = {
-        {".BMP", "read_bmp"}, {".PNG", "read_png"},  {".GIF", "read_gif"}, {".TIF", "read_tif"},
+        {".BMP", "read_bmp"},  {".PNG", "read_png"}, {".GIF", "read_gif"}, {".TIF", "read_tif"},
         {".TIFF", "read_tif"}, {".TGA", "read_tga"}, {".PCX", "read_pcx"}, {".EPS", "read_eps"},
-        {".PCD", "read_pcd"}, {".DXF", "read_dxf"},  {".JPG", "read_jpg"}, {".JPEG", "read_jpg"}};
+        {".PCD", "read_pcd"},  {".DXF", "read_dxf"}, {".JPG", "read_jpg"}, {".JPEG", "read_jpg"}};
     return entries;
 }
 
 const char* WriteEntry(TSaveFormat format) {
     switch (format) {
-        case TSaveFormat::BMP: return "write_bmp";
-        case TSaveFormat::PNG: return "write_png";
-        case TSaveFormat::JPG: return "write_jpg";
-        case TSaveFormat::GIF: return "write_gif";
-        case TSaveFormat::TIF: return "write_tif";
-        case TSaveFormat::TGA: return "write_tga";
-        default: return "write_pcx";
+        case TSaveFormat::BMP:
+            return "write_bmp";
+        case TSaveFormat::PNG:
+            return "write_png";
+        case TSaveFormat::JPG:
+            return "write_jpg";
+        case TSaveFormat::GIF:
+            return "write_gif";
+        case TSaveFormat::TIF:
+            return "write_tif";
+        case TSaveFormat::TGA:
+            return "write_tga";
+        default:
+            return "write_pcx";
     }
 }
 
 int ReadDepth(TImageReadRes res) {
     switch (res) {
         case TImageReadRes::lColorVga:
-        case TImageReadRes::lColor16: return 4;
-        case TImageReadRes::lMonoChrome: return 1;
-        case TImageReadRes::lColor256: return 8;
-        case TImageReadRes::lColorTrue: return 24;
-        default: return 0;
+        case TImageReadRes::lColor16:
+            return 4;
+        case TImageReadRes::lMonoChrome:
+            return 1;
+        case TImageReadRes::lColor256:
+            return 8;
+        case TImageReadRes::lColorTrue:
+            return 24;
+        default:
+            return 0;
     }
 }
 
 std::string HostErrorText(std::int16_t code) {
     switch (code) {
-        case TPixImage::kErrFileMissing: return "The file does not exist";
-        case TPixImage::kErrFileTooSmall: return "The file is too small to hold a picture";
-        case TPixImage::kErrNoEntry: return "The image library does not read this file type";
-        case TPixImage::kErrNoPicture: return "There is no picture to save";
-        default: return std::string();
+        case TPixImage::kErrFileMissing:
+            return "The file does not exist";
+        case TPixImage::kErrFileTooSmall:
+            return "The file is too small to hold a picture";
+        case TPixImage::kErrNoEntry:
+            return "The image library does not read this file type";
+        case TPixImage::kErrNoPicture:
+            return "There is no picture to save";
+        default:
+            return std::string();
     }
 }
 
@@ -79,8 +96,10 @@ struct TPixImage::CallContext {
         try {
             const TPixelFormat format = FormatForBits(info->bitCount);
             context->target->SetSize(info->width, info->height, format);
-            const std::uint32_t count = std::min<std::uint32_t>(info->paletteCount, PIX_MAX_PALETTE);
-            context->target->SetPalette(std::vector<std::uint32_t>(info->palette, info->palette + count));
+            const std::uint32_t count =
+                std::min<std::uint32_t>(info->paletteCount, PIX_MAX_PALETTE);
+            context->target->SetPalette(
+                std::vector<std::uint32_t>(info->palette, info->palette + count));
             out->pixels = context->target->ScanLine(0);
             out->stride = static_cast<std::int32_t>(context->target->Stride());
             return 1;
@@ -96,7 +115,8 @@ struct TPixImage::CallContext {
         if (!self.OnProgress) return 0;
         try {
             bool cancel = false;
-            const auto value = static_cast<std::uint16_t>(std::clamp<std::int32_t>(percent, 0, kMaxPercent));
+            const auto value =
+                static_cast<std::uint16_t>(std::clamp<std::int32_t>(percent, 0, kMaxPercent));
             self.OnProgress(self, value, cancel, self.StatusText());
             return cancel ? 1 : 0;
         } catch (...) {
@@ -115,12 +135,14 @@ TPixImage::~TPixImage() = default;
 
 void TPixImage::SetJPegSaveQuality(int quality) {
     std::lock_guard lock(mutex_);
-    jpeg_quality_ = static_cast<std::uint8_t>(quality >= 1 && quality <= 100 ? quality : kDefaultJpegQuality);
+    jpeg_quality_ =
+        static_cast<std::uint8_t>(quality >= 1 && quality <= 100 ? quality : kDefaultJpegQuality);
 }
 
 void TPixImage::SetJPegSaveSmooth(int smooth) {
     std::lock_guard lock(mutex_);
-    jpeg_smooth_ = static_cast<std::uint8_t>(smooth >= 1 && smooth <= 100 ? smooth : kDefaultJpegSmooth);
+    jpeg_smooth_ =
+        static_cast<std::uint8_t>(smooth >= 1 && smooth <= 100 ? smooth : kDefaultJpegSmooth);
 }
 
 std::string TPixImage::StatusText() const {
@@ -166,14 +188,18 @@ int TPixImage::SaveDepth(TImageWriteRes res, TSaveFormat format, int screenBitsP
     const int screen = ScreenDepth(screenBitsPerPixel);
     const auto row = static_cast<std::size_t>(res);
     // Columns: JPEG, TGA, GIF, the rest (BMP, PNG, TIFF, PCX); the last row is sAutoMatic.
-    static constexpr int kTable[6][4] = {
-        {24, 8, 0, 0}, {1, 8, 1, 1}, {24, 8, 4, 4}, {24, 8, 8, 8}, {24, 8, 8, 24}, {1, 8, 8, 8}};
+    static constexpr int kTable[6][4] = {{24, 8, 0, 0}, {1, 8, 1, 1},   {24, 8, 4, 4},
+                                         {24, 8, 8, 8}, {24, 8, 8, 24}, {1, 8, 8, 8}};
     if (res == TImageWriteRes::sAutoMatic) {
         switch (format) {
-            case TSaveFormat::JPG: return kColourDepth;
-            case TSaveFormat::TGA: return std::max(screen, kMaxPaletteDepth);
-            case TSaveFormat::GIF: return std::min(screen, kMaxPaletteDepth);
-            default: return screen;
+            case TSaveFormat::JPG:
+                return kColourDepth;
+            case TSaveFormat::TGA:
+                return std::max(screen, kMaxPaletteDepth);
+            case TSaveFormat::GIF:
+                return std::min(screen, kMaxPaletteDepth);
+            default:
+                return screen;
         }
     }
     const int column = format == TSaveFormat::JPG   ? 0
@@ -185,12 +211,18 @@ int TPixImage::SaveDepth(TImageWriteRes res, TSaveFormat format, int screenBitsP
 
 int TPixImage::TiffCompressionCode(TTifCompress compress) {
     switch (compress) {
-        case TTifCompress::sCCITT: return 2;
-        case TTifCompress::sFAXCCITT3: return 3;
-        case TTifCompress::sFAXCCITT4: return 4;
-        case TTifCompress::sLZW: return 5;
-        case TTifCompress::sPACKBITS: return 32773;
-        default: return 1;
+        case TTifCompress::sCCITT:
+            return 2;
+        case TTifCompress::sFAXCCITT3:
+            return 3;
+        case TTifCompress::sFAXCCITT4:
+            return 4;
+        case TTifCompress::sLZW:
+            return 5;
+        case TTifCompress::sPACKBITS:
+            return 32773;
+        default:
+            return 1;
     }
 }
 
@@ -306,7 +338,8 @@ std::string TPixImage::ErrorText(std::int16_t code) {
     std::string text = HostErrorText(code);
     if (!text.empty()) return text;
     try {
-        auto lookup = reinterpret_cast<PixErrorTextFn>(main_module_.Bind(ModuleFolder, "error_text"));
+        auto lookup =
+            reinterpret_cast<PixErrorTextFn>(main_module_.Bind(ModuleFolder, "error_text"));
         char buffer[kErrorTextSize] = {};
         if (lookup(code, buffer, sizeof buffer) > 0) return buffer;
     } catch (const EImageLibError&) {

@@ -15,7 +15,13 @@ namespace pixelary {
 enum class TImageReadRes { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
 // Colour depth asked of an encoder; see TPixImage::SaveDepth.
 enum class TImageWriteRes {
-    sColorVga, sMonoChrome, sColor16, sColor256, sColorTrue, sJpegGray, sAutoMatic
+    sColorVga,
+    sMonoChrome,
+    sColor16,
+    sColor256,
+    sColorTrue,
+    sJpegGray,
+    sAutoMatic
 };
 // TIFF compression used when saving.
 enum class TTifCompress { sNONE, sCCITT, sFAXCCITT3, sFAXCCITT4, sLZW, sPACKBITS };
@@ -36,7 +42,7 @@ using TMessageSink = std::function<void(const std::string& text)>;
 // an instance may be used from several threads; a caller that must keep a loaded picture from
 // being replaced holds its own lock around load and copy.
 class TPixImage {
-public:
+  public:
     // Files shorter than this are refused before any module is asked.
     static constexpr std::int64_t kMinFileSize = 50;
     static constexpr int kDefaultJpegQuality = 25;
@@ -120,7 +126,7 @@ public:
     // Whether a codec module is currently loaded by this instance (PIX_*_MODULE_NAME).
     bool IsModuleLoaded(const std::string& moduleName) const;
 
-private:
+  private:
     struct CallContext;
 
     void Load();

@@ -58,7 +58,8 @@ TEST(CodecModuleBinding, ModuleUnderAnotherModulesNameIsRefused) {
 TEST(CodecModuleBinding, ALibraryWithoutInitDllIsRefused) {
     TempFolder folder;
     // Any shared library that is no codec module, under a module's name.
-    const std::string foreign = test::Run("ldconfig -p | awk '/libz.so.1 .*x86-64/ {print $NF; exit}'");
+    const std::string foreign =
+        test::Run("ldconfig -p | awk '/libz.so.1 .*x86-64/ {print $NF; exit}'");
     if (foreign.empty()) GTEST_SKIP() << "no libz to stand in for a foreign library";
     std::filesystem::copy_file(foreign.substr(0, foreign.size() - 1), folder.File("pixdxf.so"));
     TCodecModule module("pixdxf.so");
@@ -75,10 +76,10 @@ TEST(CodecModuleBinding, MissingEntryFailsAndTheModuleStaysUsable) {
 
 TEST(CodecModuleBinding, MainModuleHasEveryEntryTheComponentBinds) {
     TCodecModule module(PIX_MAIN_MODULE_NAME);
-    for (const char* entry : {"read_bmp", "read_png", "read_gif", "read_tga", "read_pcx",
-                              "read_eps", "read_pcd", "read_jpg", "write_bmp", "write_png",
-                              "write_jpg", "write_gif", "write_tga", "write_pcx", "file_info",
-                              "error_text", "InitDll"}) {
+    for (const char* entry :
+         {"read_bmp", "read_png", "read_gif", "read_tga", "read_pcx", "read_eps", "read_pcd",
+          "read_jpg", "write_bmp", "write_png", "write_jpg", "write_gif", "write_tga", "write_pcx",
+          "file_info", "error_text", "InitDll"}) {
         EXPECT_NE(module.Bind(PIXELARY_BIN_DIR, entry), nullptr) << entry;
     }
 }

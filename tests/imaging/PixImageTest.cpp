@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "imaging/PixImage.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "codecs/CodecAbi.h"
+#include "imaging/PixImage.h"
 
 namespace pixelary {
 namespace {
@@ -22,8 +21,8 @@ TEST(PixImageSaveDepth, FollowsTheTableForEveryResolutionAndFormat) {
         R res;
         int jpeg, tga, gif, other;
     };
-    const Row rows[] = {{R::sColorVga, 24, 8, 0, 0},  {R::sMonoChrome, 1, 8, 1, 1},
-                        {R::sColor16, 24, 8, 4, 4},   {R::sColor256, 24, 8, 8, 8},
+    const Row rows[] = {{R::sColorVga, 24, 8, 0, 0},   {R::sMonoChrome, 1, 8, 1, 1},
+                        {R::sColor16, 24, 8, 4, 4},    {R::sColor256, 24, 8, 8, 8},
                         {R::sColorTrue, 24, 8, 8, 24}, {R::sJpegGray, 1, 8, 8, 8}};
     for (const Row& row : rows) {
         for (int screen : {1, 8, 24}) {
@@ -146,8 +145,9 @@ TEST(PixImageEvents, ProgressCarriesTheStatusTextAndCanCancel) {
     EXPECT_EQ(finished, 2);
     EXPECT_EQ(c.image.StatusText(), "");
 
-    c.image.OnProgress = [&](TPixImage&, std::uint16_t percent, bool& cancel,
-                             const std::string&) { cancel = percent >= 50; };
+    c.image.OnProgress = [&](TPixImage&, std::uint16_t percent, bool& cancel, const std::string&) {
+        cancel = percent >= 50;
+    };
     EXPECT_FALSE(c.Load(path));
     EXPECT_EQ(c.lastCode, PIX_ERR_CANCELLED);
     EXPECT_EQ(finished, 2);

@@ -30,7 +30,8 @@ TPixBitmap Gradient(int width, int height) {
         for (int x = 0; x < width; ++x) {
             row[3 * x] = static_cast<std::uint8_t>(x * 255 / std::max(1, width - 1));
             row[3 * x + 1] = static_cast<std::uint8_t>(y * 255 / std::max(1, height - 1));
-            row[3 * x + 2] = static_cast<std::uint8_t>((x + y) * 127 / std::max(1, width + height - 2) + 64);
+            row[3 * x + 2] =
+                static_cast<std::uint8_t>((x + y) * 127 / std::max(1, width + height - 2) + 64);
         }
     }
     return bitmap;
@@ -44,7 +45,8 @@ TPixBitmap Stripes(int width, int height, int colours) {
     for (int i = 0; i < colours; ++i) palette.push_back(random() & 0xFFFFFF);
     bitmap.SetPalette(palette);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>((x + y / 3) % colours);
+        for (int x = 0; x < width; ++x)
+            bitmap.ScanLine(y)[x] = static_cast<std::uint8_t>((x + y * width) % colours);
     }
     return bitmap;
 }
@@ -98,7 +100,9 @@ std::string Run(const std::string& command) {
     return out;
 }
 
-bool HaveImageMagick() { return !Run("command -v identify").empty(); }
+bool HaveImageMagick() {
+    return !Run("command -v identify").empty();
+}
 
 std::string Identify(const std::string& format, const std::string& path) {
     return Run("identify -format '" + format + "' '" + path + "'");

@@ -9,8 +9,12 @@ namespace pixcodec {
 
 namespace {
 
-std::uint8_t Expand5(std::uint32_t v) { return static_cast<std::uint8_t>(v * 8 + (v & 1) * 7); }
-std::uint8_t Expand6(std::uint32_t v) { return static_cast<std::uint8_t>(v * 4 + (v & 1) * 3); }
+std::uint8_t Expand5(std::uint32_t v) {
+    return static_cast<std::uint8_t>(v * 8 + (v & 1) * 7);
+}
+std::uint8_t Expand6(std::uint32_t v) {
+    return static_cast<std::uint8_t>(v * 4 + (v & 1) * 3);
+}
 
 int IndexAt(const std::uint8_t* row, int x, int bitCount) {
     switch (bitCount) {
@@ -192,8 +196,7 @@ Image FromView(const PixImageView* view) {
     Image image;
     image.Allocate(info.width, info.height, info.bitCount);
     const std::size_t rowBytes =
-        (static_cast<std::size_t>(info.width) * (info.bitCount == 15 ? 16 : info.bitCount) + 7) /
-        8;
+        (static_cast<std::size_t>(info.width) * (info.bitCount == 15 ? 16 : info.bitCount) + 7) / 8;
     if (view->stride < 0 || static_cast<std::size_t>(view->stride) < rowBytes) {
         Fail(PIX_ERR_ARGUMENT);
     }

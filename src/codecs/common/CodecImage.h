@@ -19,7 +19,9 @@ struct CodecError {
     std::int32_t code;
 };
 
-[[noreturn]] inline void Fail(std::int32_t code) { throw CodecError{code}; }
+[[noreturn]] inline void Fail(std::int32_t code) {
+    throw CodecError{code};
+}
 
 // Refuses a size outside 1..PIX_MAX_SIDE a side or above PIX_MAX_PIXELS in all.
 void CheckSize(std::int64_t width, std::int64_t height);
@@ -62,11 +64,11 @@ Image FromView(const PixImageView* view);
 
 // Reports progress and stops the operation when the host cancels.
 class Progress {
-public:
+  public:
     Progress(void* host, PixProgressFn callback) : host_(host), callback_(callback) {}
     void Rows(int done, int total);
 
-private:
+  private:
     void* host_;
     PixProgressFn callback_;
     int last_ = -1;
@@ -95,7 +97,7 @@ void CheckWriteArgs(const char* path, const PixWriteArgs* args);
 
 // A stdio file closed on scope exit.
 class File {
-public:
+  public:
     File(const char* path, const char* mode) : file_(std::fopen(path, mode)) {}
     ~File() {
         if (file_) std::fclose(file_);
@@ -107,7 +109,7 @@ public:
     // Closes now; false when buffered data could not be written.
     bool Close();
 
-private:
+  private:
     std::FILE* file_;
 };
 

@@ -21,7 +21,9 @@ struct Bucket {
     std::uint32_t count;
 };
 
-int Channel(std::uint32_t colour, int channel) { return (colour >> (8 * channel)) & 0xFF; }
+int Channel(std::uint32_t colour, int channel) {
+    return (colour >> (8 * channel)) & 0xFF;
+}
 
 struct Box {
     std::vector<Bucket>::iterator begin, end;

@@ -47,8 +47,9 @@ TiffHandle::TiffHandle(const std::vector<std::uint8_t>& bytes) {
     auto write = [](thandle_t, void*, tmsize_t) -> tmsize_t { return 0; };
     auto seek = [](thandle_t h, toff_t offset, int whence) -> toff_t {
         auto* m = static_cast<Memory*>(h);
-        const toff_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? m->position
-                                                                         : m->bytes->size();
+        const toff_t base = whence == SEEK_SET   ? 0
+                            : whence == SEEK_CUR ? m->position
+                                                 : m->bytes->size();
         m->position = base + offset;
         return m->position;
     };
@@ -80,7 +81,9 @@ int TiffHandle::OnError(TIFF*, void* self, const char*, const char*, va_list) {
     return 1;
 }
 
-int TiffHandle::OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int TiffHandle::OnWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 namespace {
 
@@ -121,12 +124,14 @@ void IndexPalette(TIFF* tif, const Layout& l, Image& image) {
     if (l.photometric == PHOTOMETRIC_PALETTE) {
         if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) Fail(PIX_ERR_FORMAT);
         // Old writers stored 8-bit entries; real 16-bit maps have some entry above 255.
-        const bool eightBit = std::all_of(red, red + count, [](std::uint16_t v) { return v < 256; }) &&
-                              std::all_of(green, green + count, [](std::uint16_t v) { return v < 256; }) &&
-                              std::all_of(blue, blue + count, [](std::uint16_t v) { return v < 256; });
+        const bool eightBit =
+            std::all_of(red, red + count, [](std::uint16_t v) { return v < 256; }) &&
+            std::all_of(green, green + count, [](std::uint16_t v) { return v < 256; }) &&
+            std::all_of(blue, blue + count, [](std::uint16_t v) { return v < 256; });
         const int shift = eightBit ? 0 : 8;
         for (std::size_t i = 0; i < count; ++i) {
-            image.palette[i] = (red[i] >> shift) << 16 | (green[i] >> shift) << 8 | (blue[i] >> shift);
+            image.palette[i] =
+                (red[i] >> shift) << 16 | (green[i] >> shift) << 8 | (blue[i] >> shift);
         }
         return;
     }
@@ -142,7 +147,8 @@ Image ReadIndexed(TIFF* tif, const Layout& l, Progress& progress) {
     image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.bits);
     IndexPalette(tif, l, image);
     const tmsize_t lineSize = TIFFScanlineSize(tif);
-    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) > image.stride + 4) Fail(PIX_ERR_FORMAT);
+    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) > image.stride + 4)
+        Fail(PIX_ERR_FORMAT);
     std::vector<std::uint8_t> line(static_cast<std::size_t>(lineSize));
     const std::size_t rowBytes = (static_cast<std::size_t>(l.width) * l.bits + 7) / 8;
     for (int y = 0; y < image.height; ++y) {
@@ -172,8 +178,10 @@ Image ReadRgba(TIFF* tif, const Layout& l, Progress& progress) {
             const std::uint32_t alpha = TIFFGetA(p);
             // Composited on white; libtiff delivers premultiplied samples.
             row[3 * x] = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(p) + kWhite - alpha));
-            row[3 * x + 1] = static_cast<std::uint8_t>(std::min(255u, TIFFGetG(p) + kWhite - alpha));
-            row[3 * x + 2] = static_cast<std::uint8_t>(std::min(255u, TIFFGetR(p) + kWhite - alpha));
+            row[3 * x + 1] =
+                static_cast<std::uint8_t>(std::min(255u, TIFFGetG(p) + kWhite - alpha));
+            row[3 * x + 2] =
+                static_cast<std::uint8_t>(std::min(255u, TIFFGetR(p) + kWhite - alpha));
         }
         progress.Rows(y + 1, image.height);
     }

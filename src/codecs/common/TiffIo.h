@@ -14,7 +14,7 @@ namespace pixcodec {
 // An open TIFF file or memory image; closed on destruction. libtiff's errors and warnings go to
 // this handle only, never to the process-wide handlers.
 class TiffHandle {
-public:
+  public:
     // mode as for TIFFOpen ("r", "w", "a"); raises PIX_ERR_OPEN / PIX_ERR_CREATE / PIX_ERR_FORMAT.
     TiffHandle(const char* path, const char* mode);
     // Reads a TIFF held in memory (the bytes must outlive the handle).
@@ -28,7 +28,7 @@ public:
     // Closes now, flushing a file being written; false when that failed.
     bool Close();
 
-private:
+  private:
     static int OnError(TIFF*, void* self, const char*, const char*, va_list);
     static int OnWarning(TIFF*, void*, const char*, const char*, va_list);
     TIFFOpenOptions* NewOptions();

@@ -21,8 +21,12 @@ constexpr std::uint32_t kBiAlphaBitfields = 6;
 constexpr std::uint32_t kMask555[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr std::uint32_t kMask565[3] = {0xF800, 0x07E0, 0x001F};
 
-std::uint32_t U32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+}
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 // The fields of any BMP information header that decoding needs.
 struct Header {
@@ -133,7 +137,8 @@ void DecodeRle(const std::vector<std::uint8_t>& b, std::size_t at, Image& image,
         const int value = b[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
+            for (int i = 0; i < count; ++i)
+                put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
         } else if (value == 0) {
             x = 0;
             ++line;
@@ -274,15 +279,15 @@ void WriteBmp(const char* path, const Image& source, const WriteOptions& options
     out[1] = 'M';
     put32(2, static_cast<std::uint32_t>(total));
     put32(10, static_cast<std::uint32_t>(offset));
-    put32(14, kInfoHeaderSize);                                      // +0 header size
-    put32(18, static_cast<std::uint32_t>(image.width));              // +4 width
-    put32(22, static_cast<std::uint32_t>(image.height));             // +8 height, bottom-up
-    put16(26, 1);                                                    // +12 planes
-    put16(28, static_cast<std::uint32_t>(image.bitCount));           // +14 bit count
+    put32(14, kInfoHeaderSize);                                          // +0 header size
+    put32(18, static_cast<std::uint32_t>(image.width));                  // +4 width
+    put32(22, static_cast<std::uint32_t>(image.height));                 // +8 height, bottom-up
+    put16(26, 1);                                                        // +12 planes
+    put16(28, static_cast<std::uint32_t>(image.bitCount));               // +14 bit count
     put32(34, static_cast<std::uint32_t>(image.stride * image.height));  // +20 image size
-    put32(38, 2835);                                                 // +24 72 dpi
-    put32(42, 2835);                                                 // +28
-    put32(46, static_cast<std::uint32_t>(paletteEntries));           // +32 colours used
+    put32(38, 2835);                                                     // +24 72 dpi
+    put32(42, 2835);                                                     // +28
+    put32(46, static_cast<std::uint32_t>(paletteEntries));               // +32 colours used
     for (std::size_t i = 0; i < paletteEntries; ++i) {
         put32(kFileHeaderSize + kInfoHeaderSize + 4 * i,
               i < image.palette.size() ? image.palette[i] & 0xFFFFFF : 0);

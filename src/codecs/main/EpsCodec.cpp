@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // EPS: the TIFF preview of a binary EPS when it has one, otherwise the PostScript rendered by
 // Ghostscript (-dSAFER, time limit) into a temporary PPM file.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cctype>
 #include <chrono>
@@ -27,8 +26,8 @@ namespace {
 
 // Binary EPS header (30 bytes, little-endian).
 constexpr std::uint8_t kBinaryMagic[4] = {0xC5, 0xD0, 0xD3, 0xC6};  // +0
-constexpr std::size_t kPsOffsetAt = 4;    // +4 PostScript offset, +8 length
-constexpr std::size_t kTiffOffsetAt = 20; // +20 TIFF preview offset, +24 length
+constexpr std::size_t kPsOffsetAt = 4;     // +4 PostScript offset, +8 length
+constexpr std::size_t kTiffOffsetAt = 20;  // +20 TIFF preview offset, +24 length
 constexpr std::size_t kBinaryHeaderSize = 30;
 constexpr auto kRenderTimeout = std::chrono::seconds(20);
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
@@ -41,7 +40,7 @@ std::uint32_t U32(const std::uint8_t* p) {
 
 // A temporary file removed on scope exit.
 class TempFile {
-public:
+  public:
     explicit TempFile(const char* suffix) {
         const char* dir = std::getenv("TMPDIR");
         path_ = std::string(dir && *dir ? dir : "/tmp") + "/pixeps-XXXXXX" + suffix;
@@ -54,23 +53,32 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Runs gs and waits for it, killing it when it overruns the time limit.
 bool RunGhostscript(const std::string& input, const std::string& output) {
     const std::string target = "-sOutputFile=" + output;
-    const char* argv[] = {"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop",
-                          "-sDEVICE=ppmraw", kRenderDpi, target.c_str(), input.c_str(), nullptr};
+    const char* argv[] = {"gs",
+                          "-q",
+                          "-dSAFER",
+                          "-dBATCH",
+                          "-dNOPAUSE",
+                          "-dEPSCrop",
+                          "-sDEVICE=ppmraw",
+                          kRenderDpi,
+                          target.c_str(),
+                          input.c_str(),
+                          nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, "gs", &actions, nullptr, const_cast<char**>(argv),
-                                     environ);
+    const int spawned =
+        posix_spawnp(&pid, "gs", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return false;
     const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
@@ -135,8 +143,8 @@ Image Render(const std::vector<std::uint8_t>& postscript) {
     TempFile output(".ppm");
     {
         File file(input.Path().c_str(), "wb");
-        if (!file || std::fwrite(postscript.data(), 1, postscript.size(), file.get()) !=
-                         postscript.size() ||
+        if (!file ||
+            std::fwrite(postscript.data(), 1, postscript.size(), file.get()) != postscript.size() ||
             !file.Close()) {
             Fail(PIX_ERR_RENDER);
         }
@@ -156,7 +164,8 @@ std::vector<std::uint8_t> Section(const std::vector<std::uint8_t>& b, std::uint3
 
 Image ReadEps(const char* path, Progress& progress) {
     const std::vector<std::uint8_t> b = ReadWholeFile(path, kMaxFileBytes);
-    const bool binary = b.size() >= kBinaryHeaderSize && std::equal(kBinaryMagic, kBinaryMagic + 4, b.begin());
+    const bool binary =
+        b.size() >= kBinaryHeaderSize && std::equal(kBinaryMagic, kBinaryMagic + 4, b.begin());
     if (!binary) {
         if (b.size() < 2 || b[0] != '%' || b[1] != '!') Fail(PIX_ERR_FORMAT);
         return Render(b);

@@ -127,7 +127,8 @@ void WriteGif(const char* path, const Image& source, const WriteOptions& options
     const int colours = 1 << image.bitCount;
     std::vector<GifColorType> entries(colours);
     for (int i = 0; i < colours; ++i) {
-        const std::uint32_t c = static_cast<std::size_t>(i) < image.palette.size() ? image.palette[i] : 0;
+        const std::uint32_t c =
+            static_cast<std::size_t>(i) < image.palette.size() ? image.palette[i] : 0;
         entries[i] = {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
                       static_cast<GifByteType>(c)};
     }
@@ -138,8 +139,8 @@ void WriteGif(const char* path, const Image& source, const WriteOptions& options
     h.gif = EGifOpenFileName(path, false, &error);
     const bool opened = h.gif != nullptr;
     const bool described =
-        opened && EGifPutScreenDesc(h.gif, image.width, image.height, image.bitCount, 0, map) ==
-                      GIF_OK &&
+        opened &&
+        EGifPutScreenDesc(h.gif, image.width, image.height, image.bitCount, 0, map) == GIF_OK &&
         EGifPutImageDesc(h.gif, 0, 0, image.width, image.height, false, nullptr) == GIF_OK;
     GifFreeMapObject(map);
     if (!opened) Fail(PIX_ERR_CREATE);

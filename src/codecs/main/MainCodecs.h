@@ -23,12 +23,18 @@ Image ReadPcx(const char* path, Progress& progress);
 Image ReadPcd(const char* path, Progress& progress);
 Image ReadEps(const char* path, Progress& progress);
 
-void WriteBmp(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
-void WritePng(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
-void WriteGif(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
-void WriteJpg(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
-void WriteTga(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
-void WritePcx(const char* path, const Image& image, const WriteOptions& options, Progress& progress);
+void WriteBmp(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
+void WritePng(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
+void WriteGif(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
+void WriteJpg(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
+void WriteTga(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
+void WritePcx(const char* path, const Image& image, const WriteOptions& options,
+              Progress& progress);
 
 // Picks the depth a writer stores: the asked one, or the picture's own mapped onto what the
 // format holds (15, 16 and 32 bits become 24).

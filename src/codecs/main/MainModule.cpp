@@ -94,7 +94,8 @@ PIX_EXPORT std::int32_t InitDll(void*, PixSharedState* state) {
 }
 
 PIX_EXPORT std::int32_t error_text(std::int32_t code, char* text, std::int32_t size) {
-    if (code > 0 || code < PIX_ERR_FIRST) return CopyText("Unknown image library error", text, size);
+    if (code > 0 || code < PIX_ERR_FIRST)
+        return CopyText("Unknown image library error", text, size);
     return CopyText(kErrorTexts[-code], text, size);
 }
 
@@ -117,18 +118,46 @@ PIX_EXPORT std::int32_t file_info(const char* path, PixImageInfo* info) {
     });
 }
 
-PIX_EXPORT std::int32_t read_bmp(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadBmp); }
-PIX_EXPORT std::int32_t read_png(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadPng); }
-PIX_EXPORT std::int32_t read_gif(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadGif); }
-PIX_EXPORT std::int32_t read_jpg(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadJpg); }
-PIX_EXPORT std::int32_t read_tga(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadTga); }
-PIX_EXPORT std::int32_t read_pcx(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadPcx); }
-PIX_EXPORT std::int32_t read_pcd(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadPcd); }
-PIX_EXPORT std::int32_t read_eps(const char* p, const PixReadArgs* a) { return RunRead(p, a, ReadEps); }
+PIX_EXPORT std::int32_t read_bmp(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadBmp);
+}
+PIX_EXPORT std::int32_t read_png(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadPng);
+}
+PIX_EXPORT std::int32_t read_gif(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadGif);
+}
+PIX_EXPORT std::int32_t read_jpg(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadJpg);
+}
+PIX_EXPORT std::int32_t read_tga(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadTga);
+}
+PIX_EXPORT std::int32_t read_pcx(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadPcx);
+}
+PIX_EXPORT std::int32_t read_pcd(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadPcd);
+}
+PIX_EXPORT std::int32_t read_eps(const char* p, const PixReadArgs* a) {
+    return RunRead(p, a, ReadEps);
+}
 
-PIX_EXPORT std::int32_t write_bmp(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WriteBmp); }
-PIX_EXPORT std::int32_t write_png(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WritePng); }
-PIX_EXPORT std::int32_t write_gif(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WriteGif); }
-PIX_EXPORT std::int32_t write_jpg(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WriteJpg); }
-PIX_EXPORT std::int32_t write_tga(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WriteTga); }
-PIX_EXPORT std::int32_t write_pcx(const char* p, const PixWriteArgs* a) { return RunWrite(p, a, WritePcx); }
+PIX_EXPORT std::int32_t write_bmp(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WriteBmp);
+}
+PIX_EXPORT std::int32_t write_png(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WritePng);
+}
+PIX_EXPORT std::int32_t write_gif(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WriteGif);
+}
+PIX_EXPORT std::int32_t write_jpg(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WriteJpg);
+}
+PIX_EXPORT std::int32_t write_tga(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WriteTga);
+}
+PIX_EXPORT std::int32_t write_pcx(const char* p, const PixWriteArgs* a) {
+    return RunWrite(p, a, WritePcx);
+}

@@ -10,8 +10,8 @@ namespace pixcodec {
 namespace {
 
 constexpr std::size_t kSectorSize = 2048;
-constexpr std::size_t kSignatureOffset = 0x800;        // "PCD_IPI" in the information sector
-constexpr std::size_t kOrientationOffset = 0xE02;      // low two bits: quarter turns
+constexpr std::size_t kSignatureOffset = 0x800;             // "PCD_IPI" in the information sector
+constexpr std::size_t kOrientationOffset = 0xE02;           // low two bits: quarter turns
 constexpr std::size_t kBaseImageOffset = 96 * kSectorSize;  // 0x30000
 constexpr int kBaseWidth = 768;
 constexpr int kBaseHeight = 512;

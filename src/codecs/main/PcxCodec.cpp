@@ -11,22 +11,24 @@ namespace {
 
 // 128-byte file header.
 constexpr std::size_t kHeaderSize = 128;
-constexpr std::uint8_t kManufacturer = 0x0A;     // +0
-constexpr std::uint8_t kVersion = 5;             // +1
-constexpr std::uint8_t kRleEncoding = 1;         // +2
-constexpr std::size_t kEgaPaletteOffset = 16;    // +16, 16 entries of red, green, blue
-constexpr std::size_t kPlanesOffset = 65;        // +65
-constexpr std::size_t kBytesPerLineOffset = 66;  // +66
+constexpr std::uint8_t kManufacturer = 0x0A;      // +0
+constexpr std::uint8_t kVersion = 5;              // +1
+constexpr std::uint8_t kRleEncoding = 1;          // +2
+constexpr std::size_t kEgaPaletteOffset = 16;     // +16, 16 entries of red, green, blue
+constexpr std::size_t kPlanesOffset = 65;         // +65
+constexpr std::size_t kBytesPerLineOffset = 66;   // +66
 constexpr std::uint8_t kVgaPaletteMarker = 0x0C;  // before the 768-byte palette at the end
 constexpr std::size_t kVgaPaletteSize = 769;
 constexpr int kRunFlag = 0xC0;
 constexpr int kMaxRun = 0x3F;
 
-int U16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+int U16(const std::uint8_t* p) {
+    return p[0] | p[1] << 8;
+}
 
 struct PcxHeader {
-    int bits;          // +3 bits per pixel per plane
-    int width;         // from +4..+11 window
+    int bits;   // +3 bits per pixel per plane
+    int width;  // from +4..+11 window
     int height;
     int planes;        // +65
     int bytesPerLine;  // +66
@@ -132,7 +134,8 @@ int OutputDepth(const PcxHeader& h) {
 }
 
 void PutRun(std::vector<std::uint8_t>& out, std::uint8_t value, int count) {
-    if (count > 1 || (value & kRunFlag) == kRunFlag) out.push_back(static_cast<std::uint8_t>(kRunFlag | count));
+    if (count > 1 || (value & kRunFlag) == kRunFlag)
+        out.push_back(static_cast<std::uint8_t>(kRunFlag | count));
     out.push_back(value);
 }
 

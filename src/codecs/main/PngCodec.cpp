@@ -15,7 +15,9 @@ namespace {
 constexpr png_uint_32 kWhite = 255;
 
 // libpng reports errors by calling this, which jumps back to the setjmp in the caller.
-[[noreturn]] void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void OnPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void OnPngWarning(png_structp, png_const_charp) {}
 
 // Owns a read structure and its info structure.
@@ -49,11 +51,30 @@ int PrepareTransforms(png_structp png, png_infop info) {
     if (colourType == PNG_COLOR_TYPE_GRAY && !transparency) return 8;  // 16-bit grey, stripped
     png_set_expand(png);
     png_set_gray_to_rgb(png);
-    png_color_16 white{};
-    white.red = white.green = white.blue = white.gray = kWhite;
-    png_set_background(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     png_set_bgr(png);
+    if (!(colourType & PNG_COLOR_MASK_ALPHA) && !transparency) return 24;
+    // Alpha arrives as a fourth sample and is composited on white row by row.
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    return 32;
     return 24;
+}
+
+// Blends blue-green-red-alpha pixels over white and drops the alpha: the result is 24-bit.
+void CompositeOnWhite(Image& image) {
+    Image out;
+    out.Allocate(image.width, image.height, 24);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* src = image.Row(y);
+        std::uint8_t* dst = out.Row(y);
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned alpha = src[4 * x + 3];
+            for (int c = 0; c < 3; ++c) {
+                dst[3 * x + c] = static_cast<std::uint8_t>(
+                    (src[4 * x + c] * alpha + kWhite * (255 - alpha) + 127) / 255);
+            }
+        }
+    }
+    image = std::move(out);
 }
 
 void FillPalette(png_structp png, png_infop info, int bitDepth, Image& image) {
@@ -101,6 +122,7 @@ bool DecodePng(std::FILE* file, PngReader& r, Image& image, Progress& progress) 
         }
     }
     png_read_end(r.png, nullptr);
+    if (depth == 32) CompositeOnWhite(image);
     return true;
 }
 

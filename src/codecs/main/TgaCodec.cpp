@@ -19,19 +19,21 @@ constexpr int kTopOriginBit = 0x20;
 constexpr int kRightOriginBit = 0x10;
 
 struct TgaHeader {
-    int idLength;        // +0
-    int mapType;         // +1
-    int imageType;       // +2
-    int mapFirst;        // +3
-    int mapLength;       // +5
-    int mapEntryBits;    // +7
-    int width;           // +12
-    int height;          // +14
-    int pixelBits;       // +16
-    int descriptor;      // +17
+    int idLength;      // +0
+    int mapType;       // +1
+    int imageType;     // +2
+    int mapFirst;      // +3
+    int mapLength;     // +5
+    int mapEntryBits;  // +7
+    int width;         // +12
+    int height;        // +14
+    int pixelBits;     // +16
+    int descriptor;    // +17
 };
 
-int U16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+int U16(const std::uint8_t* p) {
+    return p[0] | p[1] << 8;
+}
 
 std::uint32_t Colour16(int v) {
     auto five = [](int c) { return static_cast<std::uint32_t>(c * 8 + (c & 1) * 7); };
@@ -40,16 +42,16 @@ std::uint32_t Colour16(int v) {
 
 TgaHeader ParseHeader(const std::vector<std::uint8_t>& b) {
     if (b.size() < kHeaderSize) Fail(PIX_ERR_FORMAT);
-    TgaHeader h{b[0], b[1], b[2], U16(&b[3]), U16(&b[5]), b[7], U16(&b[12]), U16(&b[14]), b[16],
-                b[17]};
+    TgaHeader h{b[0], b[1],        b[2],        U16(&b[3]), U16(&b[5]),
+                b[7], U16(&b[12]), U16(&b[14]), b[16],      b[17]};
     const int type = h.imageType & ~kRleFlag;
     if (h.mapType > 1 || type < kColourMapped || type > kGrey || (h.imageType & ~0x0B)) {
         Fail(PIX_ERR_FORMAT);
     }
     const bool pixelsOk = type == kColourMapped ? h.pixelBits == 8 && h.mapType == 1
-                          : type == kGrey     ? h.pixelBits == 8
-                                              : h.pixelBits == 15 || h.pixelBits == 16 ||
-                                                    h.pixelBits == 24 || h.pixelBits == 32;
+                          : type == kGrey       ? h.pixelBits == 8
+                                                : h.pixelBits == 15 || h.pixelBits == 16 ||
+                                                h.pixelBits == 24 || h.pixelBits == 32;
     if (!pixelsOk) Fail(PIX_ERR_UNSUPPORTED);
     CheckSize(h.width, h.height);
     return h;
@@ -155,9 +157,9 @@ void WriteTga(const char* path, const Image& source, const WriteOptions& options
     const bool mapped = depth == 8;
     header[1] = mapped ? 1 : 0;
     header[2] = mapped ? kColourMapped : kTrueColour;
-    header[5] = mapped ? 0 : 0;     // +5 map length, low byte (256 entries)
-    header[6] = mapped ? 1 : 0;     // +6 map length, high byte
-    header[7] = mapped ? 24 : 0;    // +7 map entry bits
+    header[5] = mapped ? 0 : 0;   // +5 map length, low byte (256 entries)
+    header[6] = mapped ? 1 : 0;   // +6 map length, high byte
+    header[7] = mapped ? 24 : 0;  // +7 map entry bits
     header[12] = image.width & 0xFF;
     header[13] = (image.width >> 8) & 0xFF;
     header[14] = image.height & 0xFF;

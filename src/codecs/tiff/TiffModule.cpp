@@ -33,7 +33,8 @@ void SetFields(TIFF* tif, const Image& image, int compression) {
     const bool bilevelFax = IsBilevelCompression(compression);
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width));
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height));
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(indexed ? image.bitCount : 8));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE,
+                 static_cast<std::uint16_t>(indexed ? image.bitCount : 8));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(indexed ? 1 : 3));
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(compression));
@@ -42,8 +43,9 @@ void SetFields(TIFF* tif, const Image& image, int compression) {
     TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0f);
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     const std::size_t rowBytes = TIFFScanlineSize64(tif) > 0 ? TIFFScanlineSize64(tif) : 1;
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
-                 static_cast<std::uint32_t>(std::max<std::size_t>(1, kRowsPerStripBytes / rowBytes)));
+    TIFFSetField(
+        tif, TIFFTAG_ROWSPERSTRIP,
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, kRowsPerStripBytes / rowBytes)));
     if (bilevelFax) {
         // Fax codings: white is 0.
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
@@ -84,7 +86,8 @@ void FileRow(const Image& image, int y, bool invert, std::vector<std::uint8_t>& 
     // Pixel values become "is black": index i counts as black when its colour is dark.
     for (int x = 0; x < image.width; ++x) {
         const std::uint32_t c = image.Rgb(x, y);
-        const int luma = (((c >> 16) & 0xFF) * 299 + ((c >> 8) & 0xFF) * 587 + (c & 0xFF) * 114) / 1000;
+        const int luma =
+            (((c >> 16) & 0xFF) * 299 + ((c >> 8) & 0xFF) * 587 + (c & 0xFF) * 114) / 1000;
         const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
         if (luma < 128) {
             line[x >> 3] |= bit;
