@@ -27,6 +27,11 @@ struct BitmapInfoHeader {
 };
 static_assert(sizeof(BitmapInfoHeader) == 40);
 
+// Readers refuse pictures wider or taller than this, so no row or table grows without bound.
+constexpr std::int32_t kMaxImageSide = 65535;
+// No reader delivers more palette entries than an 8-bit picture can index.
+constexpr std::int32_t kMaxPaletteEntries = 256;
+
 // Logical palette: entries as 0x00RRGGBB, made once by GetPalette.
 using LogicalPalette = std::vector<std::uint32_t>;
 
@@ -57,7 +62,8 @@ class MDiskImage {
     // Raises EIntError "StretchBegin parameter invalidate" for a bad rectangle or size.
     virtual void StretchBegin(std::int32_t left, std::int32_t top, std::int32_t right,
                               std::int32_t bottom, std::int32_t destWidth, std::int32_t destHeight);
-    // Produces the next count destination rows into rows 0 .. count-1 of bitmap.
+    // Produces the next count destination rows into rows 0 .. count-1 of bitmap. A bitmap too
+    // small for those rows raises EIntError "StretchLines bitmap invalidate".
     virtual void StretchLines(Dib& bitmap, std::int32_t count) = 0;
     virtual void StretchEnd();
 

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT.
+// Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/Dib.h"
+#include "core/Exception.h"
+#include "readers/Rwimage.h"
+#include "readers/ThumbnailSize.h"
+
+namespace {
+
+constexpr int kExitThumbnail = 0;
+constexpr int kExitNoThumbnail = 1;
+constexpr int kExitUsage = 2;
+constexpr std::size_t kFormatKeyLength = 3;
+
+struct Options {
+    std::int32_t box_width = pixelary::kThumbnailBoxWidth;
+    std::int32_t box_height = pixelary::kThumbnailBoxHeight;
+    std::string input;
+    std::string output;
+};
+
+std::optional<std::int32_t> ParseSide(std::string_view text) {
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (value < 1 || value > pixelary::kMaxImageSide) return std::nullopt;
+    return value;
+}
+
+bool ParseBox(std::string_view text, Options& options) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos) return false;
+    const auto width = ParseSide(text.substr(0, x));
+    const auto height = ParseSide(text.substr(x + 1));
+    if (!width || !height) return false;
+    options.box_width = *width;
+    options.box_height = *height;
+    return true;
+}
+
+std::optional<Options> ParseArguments(int argc, char** argv) {
+    Options options;
+    int i = 1;
+    if (i < argc && std::string_view(argv[i]) == "--box") {
+        if (i + 1 >= argc || !ParseBox(argv[i + 1], options)) return std::nullopt;
+        i += 2;
+    }
+    if (argc - i != 2) return std::nullopt;
+    options.input = argv[i];
+    options.output = argv[i + 1];
+    return options;
+}
+
+// The scanner's format key: the last three bytes of the path, lower-cased, whatever precedes
+// them (photo.jpeg gives "peg").
+std::string FormatKey(const std::string& path) {
+    std::string key = path.substr(path.size() - kFormatKeyLength);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
+pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
+    const pixelary::ThumbnailExtent size = pixelary::ThumbnailSize(
+        reader.GetWidth(), reader.GetHeight(), options.box_width, options.box_height);
+    const std::int32_t depth = reader.GetBitCount();
+    if (!pixelary::Dib::IsValidDepth(depth)) throw pixelary::EInOutError("unsupported depth");
+    pixelary::Dib bitmap(size.Width, size.Height, depth);
+    if (depth <= 8) {
+        bitmap.SetPalette(reader.GetPalette());
+    } else {
+        // A new bitmap is white, which is what a drawing (metafile) is played onto.
+        std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), 0xFF);
+    }
+    reader.StretchBegin(0, 0, reader.GetWidth(), reader.GetHeight(), size.Width, size.Height);
+    reader.StretchLines(bitmap, size.Height);
+    reader.StretchEnd();
+    return bitmap;
+}
+
+int Run(const Options& options) {
+    if (options.input.size() < kFormatKeyLength + 1) {
+        std::fprintf(stderr, "pixthumb: %s: name too short for a picture\n", options.input.c_str());
+        return kExitNoThumbnail;
+    }
+    const std::string key = FormatKey(options.input);
+    if (!pixelary::IsImageFileExt(key)) {
+        std::fprintf(stderr, "pixthumb: %s: not a picture file\n", options.input.c_str());
+        return kExitNoThumbnail;
+    }
+    try {
+        auto reader = pixelary::CreateDiskImage(options.input, key);
+        if (!reader) {
+            std::fprintf(stderr, "pixthumb: %s: no reader takes this file\n",
+                         options.input.c_str());
+            return kExitNoThumbnail;
+        }
+        const pixelary::Dib thumbnail = MakeThumbnail(*reader, options);
+        reader.reset();
+        thumbnail.SaveToFile(options.output);
+    } catch (const pixelary::Exception& error) {
+        std::fprintf(stderr, "pixthumb: %s: %s\n", options.input.c_str(), error.what());
+        return kExitNoThumbnail;
+    }
+    return kExitThumbnail;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto options = ParseArguments(argc, argv);
+    if (!options) {
+        std::fprintf(stderr, "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n");
+        return kExitUsage;
+    }
+    return Run(*options);
+}

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs pixthumb on every fixture the own readers accept and compares each thumbnail pixel with
+// the nearest-neighbour sample of the picture as ImageMagick's convert decodes it.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ReaderTestSupport.h"
+#include "core/Dib.h"
+#include "readers/ThumbnailSize.h"
+
+namespace pixelary {
+namespace {
+
+// How a fixture's pixels compare with the independent decoder's.
+enum class Match {
+    Exact,
+    FiveBit,  // 5-bit channels: the two decoders widen them differently; the top 5 bits agree
+    Near,     // colour converted by both sides with their own rounding: within 2 per channel
+    Cmyk,     // CMYK delivered as stored: compared with the decoder's raw CMYK samples
+};
+
+struct Case {
+    const char* file;
+    Match match = Match::Exact;
+    // A netpbm converter to PPM instead of ImageMagick, where ImageMagick misreads the file
+    // (it ignores the two-colour header map of 1-bit PCX files).
+    const char* decoder = nullptr;
+};
+
+const Case kCases[] = {
+    {"bmp/rgb24.bmp"},
+    {"bmp/pal8.bmp"},
+    {"bmp/pal4.bmp"},
+    {"bmp/mono1.bmp"},
+    {"bmp/bgra32.bmp"},
+    {"bmp/os2-pal8.bmp"},
+    {"bmp/os2-rgb24.bmp"},
+    {"bmp/rgb555.bmp", Match::FiveBit},
+    {"tga/rgb24.tga"},
+    {"tga/pal8.tga"},
+    {"tga/id-pal8.tga"},
+    {"tga/rgba32.tga"},
+    {"tga/topleft24.tga"},
+    {"tga/rgb16-mirrored.tga", Match::FiveBit},
+    {"pcx/rgb24.pcx"},
+    {"pcx/pal8.pcx"},
+    {"pcx/pal16.pcx"},
+    {"pcx/planar4.pcx"},
+    {"pcx/packed4.pcx"},
+    {"pcx/mono1.pcx", Match::Exact, "pcxtoppm"},
+    {"pcx/netpbm-even24.pcx"},
+    {"tif/rgb24.tif"},
+    {"tif/rgb24-msb.tif"},
+    {"tif/strips5.tif"},
+    {"tif/tiffcp-msb-strips3.tif"},
+    {"tif/rgba.tif"},
+    {"tif/minisblack.tif"},
+    {"tif/miniswhite.tif"},
+    {"tif/dpi300.tif"},
+    {"tif/cmyk32.tif", Match::Cmyk},
+    {"psd/rgb-rle.psd"},
+    {"psd/rgb-raw.psd"},
+    {"psd/rgba.psd"},
+    {"psd/grey8.psd"},
+    {"psd/cmyk.psd", Match::Near},
+    {"psd/cmyk-rle.psd", Match::Near},
+};
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // top row first
+    std::uint32_t At(int x, int y) const {
+        const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+        return (std::uint32_t{rgb[i]} << 16) | (std::uint32_t{rgb[i + 1]} << 8) | rgb[i + 2];
+    }
+};
+
+std::string Output(const std::string& command, int* status = nullptr) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char chunk[65536];
+    std::size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, n);
+    const int result = pclose(pipe);
+    if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return out;
+}
+
+// The picture as ImageMagick decodes it, as a binary 8-bit PPM (for CMYK: its first three
+// samples as they are stored).
+Picture Reference(const std::string& path, Match match, const char* decoder) {
+    const std::string ppm =
+        decoder ? Output(std::string(decoder) + " '" + path + "' 2>/dev/null")
+        : match == Match::Cmyk
+            ? Output("convert '" + path +
+                     "' -auto-orient -depth 8 -separate -delete 3 -combine ppm:- 2>/dev/null")
+            : Output("convert '" + path + "' -auto-orient -depth 8 ppm:- 2>/dev/null");
+    std::istringstream in(ppm);
+    // Header tokens, skipping "#" comment lines.
+    const auto token = [&in] {
+        std::string t;
+        while (in >> t && t[0] == '#') std::getline(in, t);
+        return t;
+    };
+    Picture p;
+    const std::string magic = token();
+    p.width = std::atoi(token().c_str());
+    p.height = std::atoi(token().c_str());
+    const int max = std::atoi(token().c_str());
+    in.get();
+    if (magic != "P6" || max != 255 || p.width <= 0 || p.height <= 0) return {};
+    p.rgb.resize(static_cast<std::size_t>(p.width) * p.height * 3);
+    in.read(reinterpret_cast<char*>(p.rgb.data()), static_cast<std::streamsize>(p.rgb.size()));
+    return p;
+}
+
+bool Agrees(std::uint32_t got, std::uint32_t want, Match match) {
+    for (int shift : {0, 8, 16}) {
+        const int a = (got >> shift) & 0xFF, b = (want >> shift) & 0xFF;
+        if ((match == Match::Exact || match == Match::Cmyk) && a != b) return false;
+        if (match == Match::FiveBit && (a >> 3) != (b >> 3)) return false;
+        if (match == Match::Near && std::abs(a - b) > 2) return false;
+    }
+    return true;
+}
+
+int RunPixthumb(const std::string& args) {
+    int status = -1;
+    Output(std::string(PIXELARY_BIN_DIR) + "/pixthumb " + args + " 2>/dev/null", &status);
+    return status;
+}
+
+TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.file);
+        const Picture ref = Reference(test::Fixture(c.file), c.match, c.decoder);
+        ASSERT_GT(ref.width, 0) << "convert could not read the fixture";
+        for (const auto& [bw, bh] : {std::pair{94, 78}, std::pair{20, 10}, std::pair{7, 30}}) {
+            const std::string box = std::to_string(bw) + "x" + std::to_string(bh);
+            ASSERT_EQ(RunPixthumb("--box " + box + " '" + test::Fixture(c.file) + "' " + out), 0);
+            const Dib thumb = Dib::LoadFromFile(out);
+            const ThumbnailExtent size = ThumbnailSize(ref.width, ref.height, bw, bh);
+            ASSERT_EQ(thumb.Width(), size.Width);
+            ASSERT_EQ(thumb.Height(), size.Height);
+            int wrong = 0;
+            for (int y = 0; y < size.Height; ++y) {
+                for (int x = 0; x < size.Width; ++x) {
+                    const int sx = static_cast<int>(std::int64_t{x} * ref.width / size.Width);
+                    const int sy = static_cast<int>(std::int64_t{y} * ref.height / size.Height);
+                    std::uint32_t got = thumb.PixelRgb(x, y);
+                    if (c.match == Match::Cmyk) {  // bytes C, M, Y: swap to R, G, B order
+                        got = ((got & 0xFF) << 16) | (got & 0xFF00) | ((got >> 16) & 0xFF);
+                    }
+                    wrong += !Agrees(got, ref.At(sx, sy), c.match);
+                }
+            }
+            EXPECT_EQ(wrong, 0) << box;
+        }
+    }
+}
+
+TEST(Pixthumb, ExitStatus) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    EXPECT_EQ(RunPixthumb(""), 2);
+    EXPECT_EQ(RunPixthumb("--box 0x5 a.bmp " + out), 2);
+    EXPECT_EQ(RunPixthumb("--box 9 a.bmp " + out), 2);
+    EXPECT_EQ(RunPixthumb("one.bmp"), 2);
+    // Not a picture key, a name too short, a file no reader takes.
+    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/README.txt") + " " + out), 1);
+    EXPECT_EQ(RunPixthumb("bmp " + out), 1);
+    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 1);
+    EXPECT_EQ(RunPixthumb(dir.File("missing.bmp") + " " + out), 1);
+    // The format key is the last three bytes, with or without a dot.
+    test::TempDir copy;
+    const std::string dotless = copy.File("rosebmp");
+    std::filesystem::copy_file(test::Fixture("bmp/rgb24.bmp"), dotless);
+    EXPECT_EQ(RunPixthumb(dotless + " " + out), 0);
+    EXPECT_EQ(Dib::LoadFromFile(out).Width(), 93);
+}
+
+}  // namespace
+}  // namespace pixelary
