@@ -29,7 +29,10 @@ constexpr std::uint8_t kBinaryMagic[4] = {0xC5, 0xD0, 0xD3, 0xC6};  // +0
 constexpr std::size_t kPsOffsetAt = 4;     // +4 PostScript offset, +8 length
 constexpr std::size_t kTiffOffsetAt = 20;  // +20 TIFF preview offset, +24 length
 constexpr std::size_t kBinaryHeaderSize = 30;
-constexpr auto kRenderTimeout = std::chrono::seconds(20);
+constexpr int kRenderTimeoutSeconds = 20;
+// Overrides the time limit (whole seconds, 1..600), for tests and slow machines.
+constexpr const char* kTimeoutVariable = "PIXELARY_EPS_TIMEOUT";
+constexpr long kMaxTimeoutSeconds = 600;
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 constexpr const char* kRenderDpi = "-r72";
 constexpr std::size_t kMaxPpmHeader = 256;
@@ -57,6 +60,13 @@ class TempFile {
     std::string path_;
 };
 
+std::chrono::seconds RenderTimeout() {
+    const char* text = std::getenv(kTimeoutVariable);
+    const long seconds = text ? std::strtol(text, nullptr, 10) : 0;
+    return std::chrono::seconds(
+        seconds >= 1 && seconds <= kMaxTimeoutSeconds ? seconds : kRenderTimeoutSeconds);
+}
+
 // Runs gs and waits for it, killing it when it overruns the time limit.
 bool RunGhostscript(const std::string& input, const std::string& output) {
     const std::string target = "-sOutputFile=" + output;
@@ -81,7 +91,7 @@ bool RunGhostscript(const std::string& input, const std::string& output) {
         posix_spawnp(&pid, "gs", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return false;
-    const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + RenderTimeout();
     int status = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);

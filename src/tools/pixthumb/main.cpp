@@ -13,6 +13,7 @@
 #include "core/Dib.h"
 #include "core/Exception.h"
 #include "readers/Rwimage.h"
+#include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 
 namespace {
@@ -123,5 +124,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n");
         return kExitUsage;
     }
+    // Files the own readers refuse, and the library formats, go through the image component.
+    pixelary::RegisterLibraryReader();
     return Run(*options);
 }
