@@ -77,7 +77,9 @@ std::vector<std::string> TCodecModule::CandidatePaths(const std::string& folder,
 
 void TCodecModule::Load(const std::string& folder) {
     for (const std::string& path : CandidatePaths(folder, name_)) {
-        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Modules stay mapped once loaded (RTLD_NODELETE): releasing a handle must never unmap
+        // code that the codec libraries' exit handlers or a leak checker may still touch.
+        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (handle_) return;
     }
     throw EImageLibError("Can't load " + name_ +

@@ -126,3 +126,26 @@ TEST_F(LibraryReader, DownscalesLikeEveryReader) {
 
 }  // namespace
 }  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// pixthumb, the scanner's thumbnail path as a program, makes thumbnails of the library formats.
+TEST(PixthumbLibrary, MakesThumbnailsOfEveryLibraryFormat) {
+    test::TempFolder folder;
+    const std::string out = folder.File("thumb.bmp");
+    for (const char* file : {"jpeg/colour.jpg", "jpeg/cmyk.jpg", "gif/animated.gif", "png/rgba.png",
+                             "eps/tiff-preview.eps", "tiff/jpeg.tif", "bmp/rle4.bmp"}) {
+        std::filesystem::remove(out);
+        const std::string command =
+            std::string(PIXELARY_BIN_DIR) + "/pixthumb '" + test::Fixture(file) + "' '" + out + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << file;
+        ASSERT_TRUE(std::filesystem::exists(out)) << file;
+        const Dib thumb = Dib::LoadFromFile(out);
+        EXPECT_EQ(thumb.Width(), 93) << file;  // 40 x 30 fitted into the 94 x 78 box
+        EXPECT_EQ(thumb.Height(), 70) << file;
+    }
+}
+
+}  // namespace
+}  // namespace pixelary
