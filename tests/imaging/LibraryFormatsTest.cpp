@@ -2,6 +2,7 @@
 // Photo CD and EPS reads, and hostile files handed to every decoder.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -198,6 +199,76 @@ TEST(HostileFiles, TruncatedFixturesNeverCrash) {
             }
         }
     }
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// The drawing is 200 x 100 units; this maps a drawing point to the rendered picture.
+struct DxfView {
+    const TPixBitmap& bitmap;
+    bool Black(double x, double y) const {
+        const double scale = (1024 - 2 * 4 - 1) / 200.0;
+        const int px = static_cast<int>(std::lround(4 + x * scale));
+        const int py = static_cast<int>(std::lround(4 + (100 - y) * scale));
+        return test::Rgb(bitmap, px, py) == 0;
+    }
+};
+
+TEST(Dxf, EntitiesAreDrawnBlackOnWhiteWithTheDrawingsAspect) {
+    Component c;
+    ASSERT_TRUE(c.Load(test::Fixture("dxf/entities.dxf"))) << c.lastText;
+    const TPixBitmap& bitmap = c.image.Picture().Bitmap();
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf1bit);
+    EXPECT_EQ(bitmap.Width(), 1024);
+    EXPECT_EQ(bitmap.Height(), 517);  // 100 units at 1015 / 200 pixels a unit, plus margins
+    const DxfView view{bitmap};
+    EXPECT_TRUE(view.Black(0, 0));      // border corner
+    EXPECT_TRUE(view.Black(100, 50));   // on the diagonal line
+    EXPECT_TRUE(view.Black(20, 20));    // inside the solid
+    EXPECT_TRUE(view.Black(120, 50));   // on the circle
+    EXPECT_FALSE(view.Black(100, 60));  // inside the circle, off the line
+    EXPECT_TRUE(view.Black(155, 25));   // inside the inserted block's solid
+    EXPECT_FALSE(view.Black(145, 25));  // beside it
+    EXPECT_TRUE(view.Black(60, 50));    // the arc at 0 degrees
+    EXPECT_TRUE(view.Black(185, 70));   // the ellipse's major axis end
+    EXPECT_TRUE(view.Black(140, 90));   // the polyline's middle vertex
+    EXPECT_TRUE(view.Black(40, 80));    // the text box's corner
+    EXPECT_FALSE(view.Black(5, 50));    // empty paper
+}
+
+TEST(Dxf, HostileDrawingsAreRefused) {
+    TempFolder folder;
+    Component c;
+    auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(folder.File(name)) << text;
+        return folder.File(name);
+    };
+    // Blocks inserting each other many times: the expansion is bounded.
+    std::string bomb = "0\nSECTION\n2\nBLOCKS\n";
+    for (int level = 0; level < 12; ++level) {
+        bomb += "0\nBLOCK\n8\n0\n2\nB" + std::to_string(level) + "\n70\n0\n10\n0\n20\n0\n30\n0\n";
+        if (level == 0) bomb += "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n";
+        for (int i = 0; level > 0 && i < 20; ++i) {
+            bomb += "0\nINSERT\n8\n0\n2\nB" + std::to_string(level - 1) + "\n10\n" +
+                    std::to_string(i) + "\n20\n0\n";
+        }
+        bomb += "0\nENDBLK\n8\n0\n";
+    }
+    bomb +=
+        "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB11\n10\n0\n20\n0\n0\nENDSEC\n0\nE"
+        "OF\n";
+    EXPECT_FALSE(c.Load(write("bomb.dxf", bomb)));
+    EXPECT_EQ(c.lastCode, PIX_ERR_TOO_LARGE);
+
+    EXPECT_FALSE(c.Load(write(
+        "empty.dxf", "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n" + std::string(40, '\n'))));
+    EXPECT_FALSE(c.Load(write("binary.dxf", "AutoCAD Binary DXF\r\n\x1a" + std::string(60, '\0'))));
+    EXPECT_EQ(c.lastCode, PIX_ERR_UNSUPPORTED);
+    EXPECT_FALSE(c.Load(write("text.dxf", std::string(200, 'q'))));
 }
 
 }  // namespace

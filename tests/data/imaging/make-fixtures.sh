@@ -57,3 +57,5 @@ convert "$src" EPS2:eps/plain.eps
 convert "$src" -compress None tiff-preview.tif
 python3 make_binary_eps.py eps/plain.eps tiff-preview.tif eps/tiff-preview.eps
 rm -f tiff-preview.tif
+
+python3 make_dxf.py
