@@ -145,6 +145,30 @@ TEST(Eps, EndlessPostScriptIsStoppedByTheTimeLimit) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+TEST(Eps, PagesBeyondTheLimitsOrWithoutABoxAreNotRendered) {
+    TempFolder folder;
+    Component c;
+    const std::string huge = folder.File("huge.eps");
+    std::ofstream(huge) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1000000 1000000\n"
+                        << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(huge));
+    EXPECT_EQ(c.lastCode, PIX_ERR_TOO_LARGE);
+    const std::string boxless = folder.File("boxless.eps");
+    std::ofstream(boxless) << "%!PS-Adobe-3.0\n" << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(boxless));
+    EXPECT_EQ(c.lastCode, PIX_ERR_FORMAT);
+    if (test::Run("command -v gs").empty()) return;
+    // "(atend)" defers the box to the trailer; the origin is moved to the box's corner.
+    const std::string atend = folder.File("atend.eps");
+    std::ofstream(atend) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n"
+                         << "0 setgray 100 200 moveto 20 0 rlineto 0 10 rlineto -20 0 rlineto "
+                            "closepath fill\n%%Trailer\n%%BoundingBox: 100 200 120 210\n";
+    ASSERT_TRUE(c.Load(atend)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 20);
+    EXPECT_EQ(c.image.Picture().Bitmap().Height(), 10);
+    EXPECT_EQ(test::Rgb(c.image.Picture().Bitmap(), 10, 5), 0u);
+}
+
 // Small files that declare pictures beyond the limits are refused before anything large is
 // allocated.
 TEST(HostileFiles, HugeDeclaredSizesAreRefused) {
