@@ -301,3 +301,26 @@ TEST(Dxf, HostileDrawingsAreRefused) {
 
 }  // namespace
 }  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// Found by fuzzing: a block inserted with an extreme scale overflowed its coordinates to
+// infinity, and a filled shape with such corners was handed to the raster code.
+TEST(Dxf, InsertScalesThatOverflowAreDropped) {
+    TempFolder folder;
+    Component c;
+    const std::string path = folder.File("overflow.dxf");
+    std::ofstream(path)
+        << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nS\n70\n0\n10\n0\n20\n0\n30\n0\n"
+           "0\nSOLID\n8\n0\n10\n1e300\n20\n1e300\n11\n-1e300\n21\n1e300\n12\n1e300\n"
+           "22\n-1e300\n13\n-1e300\n23\n-1e300\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n"
+           "0\nINSERT\n8\n0\n2\nS\n10\n0\n20\n0\n41\n1e300\n42\n1e300\n"
+           "0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(c.Load(path)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);  // only the line is drawn
+}
+
+}  // namespace
+}  // namespace pixelary
