@@ -26,11 +26,9 @@ function(pixelary_gtest name)
   target_compile_definitions(${name} PRIVATE
     PIXELARY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     PIXELARY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
-  # One label per test: gtest_discover_tests writes PROPERTIES unquoted, so a list of labels
-  # would turn its second entry into a property name.
   set(labels unit)
   if(ARG_TSAN)
-    set(labels tsan)
+    list(APPEND labels tsan)
     add_dependencies(tsan_tests ${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
