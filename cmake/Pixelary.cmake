@@ -28,9 +28,7 @@ function(pixelary_gtest name)
     PIXELARY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
   set(labels unit)
   if(ARG_TSAN)
-    # One label only: gtest_discover_tests loses the separator of a list in PROPERTIES, and a
-    # second label would be read as a property name.
-    set(labels tsan)
+    list(APPEND labels tsan)
     add_dependencies(tsan_tests ${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
