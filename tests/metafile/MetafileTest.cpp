@@ -159,6 +159,31 @@ TEST(Metafile, EnhancedMetafileNamedWmfIsReadNormally) {
     EXPECT_EQ(dib.PixelRgb(155, 37), 0x00FF00u);
 }
 
+// A placeable metafile whose records are given: header, records, end record.
+std::vector<std::uint8_t> PlaceableWmf(const test::Bytes& records) {
+    test::Bytes file;
+    file.U32(0x9AC6CDD7).U16(0).U16(0).U16(0).U16(100).U16(100).U16(96).U32(0);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < 20; i += 2) sum ^= file.data[i] | (file.data[i + 1] << 8);
+    file.U16(sum);
+    const auto words = static_cast<std::uint32_t>((18 + records.data.size() + 6) / 2);
+    file.U16(1).U16(9).U16(0x0300).U32(words).U16(0).U32(8).U16(0);
+    file.Raw(records.data).U32(3).U16(0);
+    return file.data;
+}
+
+TEST(Metafile, ManyObjectsStayCheapAndBounded) {
+    test::Bytes records;
+    records.U32(7).U16(0x02FC).U16(0).U32(0x0000FF).U16(0);  // slot 0: red brush
+    for (int i = 0; i < 100000; ++i) records.U32(7).U16(0x02FC).U16(0).U32(0xFF0000).U16(0);
+    records.U32(4).U16(0x012D).U16(0);  // select slot 0
+    records.U32(7).U16(0x041B).U16(100).U16(100).U16(0).U16(0);
+    test::TempDir dir;
+    test::WriteFile(dir.File("many.wmf"), PlaceableWmf(records));
+    MDiskEMFWMF reader(dir.File("many.wmf"), "wmf");
+    EXPECT_EQ(Play(reader, 10, 10).PixelRgb(5, 5), 0xFF0000u);
+}
+
 TEST(Metafile, PlayingOntoAnUnsuitableBitmapEmptiesIt) {
     MDiskEMFWMF reader(Fixture("device1024.emf"), "emf");
     Dib dib(10, 10, 8);
