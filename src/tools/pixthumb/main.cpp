@@ -2,6 +2,7 @@
 // pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT.
 // Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -12,6 +13,7 @@
 
 #include "core/Dib.h"
 #include "core/Exception.h"
+#include "metafile/MetafileLoader.h"
 #include "readers/Rwimage.h"
 #include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
@@ -71,6 +73,12 @@ std::string FormatKey(const std::string& path) {
     return key;
 }
 
+bool IsMetafile(const std::string& path) {
+    if (path.size() < kFormatKeyLength + 1) return false;
+    const std::string key = FormatKey(path);
+    return key == "emf" || key == "wmf";
+}
+
 pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
     const pixelary::ThumbnailExtent size = pixelary::ThumbnailSize(
         reader.GetWidth(), reader.GetHeight(), options.box_width, options.box_height);
@@ -124,6 +132,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n");
         return kExitUsage;
     }
+    // Metafile text needs fonts, hence a GUI application (no display needed); other pictures
+    // start faster without one.
+    std::optional<QGuiApplication> application;
+    if (IsMetafile(options->input)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application.emplace(argc, argv);
+    }
+    pixelary::metafile::InstallMetafileLoader();
     // Files the own readers refuse, and the library formats, go through the image component.
     pixelary::RegisterLibraryReader();
     return Run(*options);
