@@ -59,3 +59,6 @@ python3 make_binary_eps.py eps/plain.eps tiff-preview.tif eps/tiff-preview.eps
 rm -f tiff-preview.tif
 
 python3 make_dxf.py
+tool=$(mktemp)
+g++ make_dxflib.cpp -I/usr/include/dxflib -ldxflib -o "$tool" && "$tool"
+rm -f "$tool"
