@@ -33,6 +33,12 @@ constexpr double kMaxDeviceCoordinate = 1e7;
 constexpr double kDefaultFontPixels = 16;
 constexpr double kCellToEm = 0.85;  // positive font heights include the internal leading
 constexpr std::size_t kFileHeaderBytes = 14;
+// Object indices are 16-bit in classic metafiles and bounded by the header's handle count in
+// enhanced ones; stock objects carry the high bit.
+constexpr std::uint32_t kMaxObjects = 0x10000;
+constexpr std::uint32_t kStockBit = 0x80000000;
+// Longer texts are not a drawing's; they would only cost time.
+constexpr qsizetype kMaxTextLength = 4096;
 
 Qt::BrushStyle HatchStyle(std::uint32_t hatch) {
     switch (hatch) {
@@ -178,13 +184,15 @@ void GdiCanvas::Restore(int which) {
 // ---- Objects ----
 
 void GdiCanvas::CreateObject(std::uint32_t index, GdiObject object) {
+    if ((index & ~kStockBit) >= kMaxObjects) return;
     objects_[index] = std::move(object);
 }
 
+// The lowest free slot is remembered, so a metafile of many objects costs no quadratic search.
 void GdiCanvas::AddObject(GdiObject object) {
-    std::uint32_t slot = 0;
-    while (objects_.count(slot) != 0) ++slot;
-    objects_[slot] = std::move(object);
+    while (objects_.count(lowest_free_) != 0) ++lowest_free_;
+    if (lowest_free_ >= kMaxObjects) return;
+    objects_[lowest_free_] = std::move(object);
 }
 
 void GdiCanvas::SelectObject(std::uint32_t index) {
@@ -434,7 +442,8 @@ void GdiCanvas::PatternRect(const QRectF& box, std::uint32_t rop) {
 // follows the mapping. Fonts need the GUI application; without one text is left out.
 void GdiCanvas::Text(QPointF reference, const QString& text, const std::optional<QRectF>& opaque) {
     if (opaque) FillRect(*opaque, state_.bk_colour);
-    if (text.isEmpty() || QGuiApplication::instance() == nullptr) return;
+    if (text.isEmpty() || text.size() > kMaxTextLength) return;
+    if (QGuiApplication::instance() == nullptr) return;
     const bool update_cp = (state_.text_align & kTaUpdateCp) != 0;
     const QPointF origin = LogicalToDevice().map(update_cp ? current_ : reference);
     const double scale = DeviceScale();

@@ -171,6 +171,7 @@ class GdiCanvas {
     State state_;
     std::vector<State> saved_;
     std::map<std::uint32_t, GdiObject> objects_;
+    std::uint32_t lowest_free_ = 0;  // no classic-metafile slot below it is free
     QPointF current_;
     bool in_path_ = false;
     bool window_ext_set_ = false;

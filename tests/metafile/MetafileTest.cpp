@@ -93,6 +93,44 @@ TEST(Metafile, PlaceableMetafileIsShownStretchedOverTheScreen) {
     EXPECT_GT(text_pixels, 20);
 }
 
+// One destination pixel is ten device pixels of the 1000 x 1000 reference device.
+TEST(Metafile, EnhancedRecordKinds) {
+    MDiskEMFWMF reader(Fixture("records.emf"), "emf");
+    const Dib dib = Play(reader, 100, 100);
+    EXPECT_EQ(dib.PixelRgb(15, 15), 0xFF0000u);  // world transform doubles the rectangle
+    EXPECT_EQ(dib.PixelRgb(25, 15), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(40, 5), 0x0000FFu);  // the filled path (a triangle)
+    EXPECT_EQ(dib.PixelRgb(33, 15), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(65, 5), 0x00FF00u);  // both parts of the poly-polygon
+    EXPECT_EQ(dib.PixelRgb(85, 5), 0x00FF00u);
+    EXPECT_EQ(dib.PixelRgb(75, 5), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(5, 35), 0xFF0000u);  // the 2 x 2 bitmap, stretched, top row first
+    EXPECT_EQ(dib.PixelRgb(15, 35), 0x0000FFu);
+    EXPECT_EQ(dib.PixelRgb(5, 45), 0u);
+    EXPECT_EQ(dib.PixelRgb(15, 45), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(44, 36), 0xFFFF00u);  // the pie's quarter, counter-clockwise
+    EXPECT_EQ(dib.PixelRgb(36, 44), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(65, 65), 0xFF0000u);  // anisotropic window of 10 units
+    int text_pixels = 0;
+    for (int y = 78; y < 95; ++y) {
+        for (int x = 68; x < 95; ++x) text_pixels += (dib.PixelRgb(x, y) & 0xFF) < 0x80;
+    }
+    EXPECT_GT(text_pixels, 10);
+}
+
+TEST(Metafile, ClassicRecordKinds) {
+    MDiskEMFWMF reader(Fixture("records.wmf"), "wmf");
+    const Dib dib = Play(reader, 100, 100);  // window 100 x 100 onto 100 x 100
+    EXPECT_EQ(dib.PixelRgb(10, 10), 0xFF0000u);
+    EXPECT_EQ(dib.PixelRgb(40, 10), 0x0000FFu);
+    EXPECT_EQ(dib.PixelRgb(10, 40), 0u);
+    EXPECT_EQ(dib.PixelRgb(85, 15), 0xFFFF00u);
+    EXPECT_EQ(dib.PixelRgb(65, 35), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(10, 70), 0x00FF00u);
+    EXPECT_EQ(dib.PixelRgb(40, 70), 0x00FF00u);
+    EXPECT_EQ(dib.PixelRgb(25, 70), 0xFFFFFFu);
+}
+
 TEST(Metafile, UnusableFilesDescribeAnEmptyPictureAndDrawNothing) {
     for (const char* name : {"placeable-badsum.wmf", "classic.wmf", "missing.emf"}) {
         SCOPED_TRACE(name);
@@ -119,6 +157,31 @@ TEST(Metafile, EnhancedMetafileNamedWmfIsReadNormally) {
     const Dib dib = Play(named, 200, 165);
     EXPECT_EQ(dib.PixelRgb(50, 30), 0xFF0000u);
     EXPECT_EQ(dib.PixelRgb(155, 37), 0x00FF00u);
+}
+
+// A placeable metafile whose records are given: header, records, end record.
+std::vector<std::uint8_t> PlaceableWmf(const test::Bytes& records) {
+    test::Bytes file;
+    file.U32(0x9AC6CDD7).U16(0).U16(0).U16(0).U16(100).U16(100).U16(96).U32(0);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < 20; i += 2) sum ^= file.data[i] | (file.data[i + 1] << 8);
+    file.U16(sum);
+    const auto words = static_cast<std::uint32_t>((18 + records.data.size() + 6) / 2);
+    file.U16(1).U16(9).U16(0x0300).U32(words).U16(0).U32(8).U16(0);
+    file.Raw(records.data).U32(3).U16(0);
+    return file.data;
+}
+
+TEST(Metafile, ManyObjectsStayCheapAndBounded) {
+    test::Bytes records;
+    records.U32(7).U16(0x02FC).U16(0).U32(0x0000FF).U16(0);  // slot 0: red brush
+    for (int i = 0; i < 100000; ++i) records.U32(7).U16(0x02FC).U16(0).U32(0xFF0000).U16(0);
+    records.U32(4).U16(0x012D).U16(0);  // select slot 0
+    records.U32(7).U16(0x041B).U16(100).U16(100).U16(0).U16(0);
+    test::TempDir dir;
+    test::WriteFile(dir.File("many.wmf"), PlaceableWmf(records));
+    MDiskEMFWMF reader(dir.File("many.wmf"), "wmf");
+    EXPECT_EQ(Play(reader, 10, 10).PixelRgb(5, 5), 0xFF0000u);
 }
 
 TEST(Metafile, PlayingOntoAnUnsuitableBitmapEmptiesIt) {

@@ -17,6 +17,7 @@
 #include "core/Exception.h"
 #include "metafile/MetafileLoader.h"
 #include "readers/Rwimage.h"
+#include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 
 namespace {
@@ -152,5 +153,7 @@ int main(int argc, char** argv) {
     // Other pictures start faster without a GUI application.
     if (IsMetafile(options->input)) StartGuiApplication(application, argc, argv);
     pixelary::metafile::InstallMetafileLoader();
+    // Files the own readers refuse, and the library formats, go through the image component.
+    pixelary::RegisterLibraryReader();
     return Run(*options);
 }

@@ -9,6 +9,10 @@
 #                           frame is the whole device: the left half green (a rectangle in
 #                           MM_TEXT), a black line in MM_LOMETRIC, a clipped rectangle
 #   emf-named.wmf           shapes.emf (made by fig2dev) under the extension wmf
+#   records.emf             1000 x 1000-pixel device (250 mm square) exercising a world
+#                           transform, a filled path, poly-polygons, a stretched bitmap, a pie,
+#                           an anisotropic mapping and text; records.wmf the classic records
+#                           for a bitmap, a pie and a poly-polygon
 import shutil
 import struct
 
@@ -92,3 +96,90 @@ emf_header = struct.pack(
 assert len(emf_header) == header_size
 open("device1024.emf", "wb").write(emf_header + body)
 shutil.copy("shapes.emf", "emf-named.wmf")
+
+
+def emf_file(records, device, millimetres, path):
+    body = b"".join(records) + emf_record(14, struct.pack("<III", 0, 16, 20))
+    size = 108
+    frame = (0, 0, millimetres[0] * 100 - 1, millimetres[1] * 100 - 1)
+    header = struct.pack(
+        "<II4i4iIIIIHHIIIiiiiIIIii", 1, size, 0, 0, device[0] - 1, device[1] - 1, *frame,
+        0x464D4520, 0x10000, size + len(body), len(records) + 2, 8, 0, 0, 0, 0,
+        device[0], device[1], millimetres[0], millimetres[1], 0, 0, 0,
+        millimetres[0] * 1000, millimetres[1] * 1000)
+    open(path, "wb").write(header + body)
+
+
+def brush(index, r, g, b):
+    return emf_record(39, struct.pack("<IIII", index, 0, r | (g << 8) | (b << 16), 0))
+
+
+def select(index):
+    return emf_record(37, struct.pack("<I", index))
+
+
+# A 2 x 2 24-bit bitmap, bottom row first: black, white; top row: red, blue.
+DIB_INFO = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, 16, 0, 0, 0, 0)
+DIB_BITS = bytes([0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0])
+ROP_SRCCOPY = 0x00CC0020
+
+stretch = struct.pack("<4i", 0, 300, 200, 500) + struct.pack(
+    "<iiiiiiIIIIIIii", 0, 300, 0, 0, 2, 2, 80, 40, 120, 16, 0, ROP_SRCCOPY, 200, 200)
+text = "Hi".encode("utf-16-le")
+font_face = "Sans".encode("utf-16-le").ljust(64, b"\0")
+# height, width, escapement, orientation, weight; italic ... pitch (8 bytes); face
+font = struct.pack("<iiiii", -100, 0, 0, 0, 700) + bytes(8) + font_face
+records = [
+    select(0x80000008),                                             # null pen
+    brush(1, 255, 0, 0), select(1),
+    emf_record(35, struct.pack("<6f", 2, 0, 0, 2, 0, 0)),           # world: scale 2
+    emf_record(43, struct.pack("<4i", 0, 0, 100, 100)),             # -> 0..200
+    emf_record(36, struct.pack("<6fI", 1, 0, 0, 1, 0, 0, 1)),       # world: identity
+    emf_record(59, b""),                                            # BeginPath
+    emf_record(27, struct.pack("<ii", 300, 0)),
+    emf_record(54, struct.pack("<ii", 500, 0)),
+    emf_record(54, struct.pack("<ii", 400, 200)),
+    emf_record(61, b""), emf_record(60, b""),                       # CloseFigure, EndPath
+    brush(2, 0, 0, 255), select(2),
+    emf_record(62, struct.pack("<4i", 300, 0, 500, 200)),           # FillPath
+    brush(3, 0, 255, 0), select(3),
+    emf_record(91, struct.pack("<4iII", 600, 0, 900, 100, 2, 8) + struct.pack("<II", 4, 4)
+               + struct.pack("<16h", 600, 0, 700, 0, 700, 100, 600, 100,
+                             800, 0, 900, 0, 900, 100, 800, 100)),   # PolyPolygon16
+    emf_record(81, stretch + DIB_INFO + DIB_BITS),                  # StretchDIBits
+    brush(4, 255, 255, 0), select(4),
+    emf_record(47, struct.pack("<4i2i2i", 300, 300, 500, 500, 500, 400, 400, 300)),  # Pie
+    select(1),
+    emf_record(17, struct.pack("<I", 8)),                           # MM_ANISOTROPIC
+    emf_record(9, struct.pack("<ii", 10, 10)),                      # window extent
+    emf_record(11, struct.pack("<ii", 1000, 1000)),                 # viewport extent
+    emf_record(43, struct.pack("<4i", 6, 6, 7, 7)),                 # -> 600..700
+    emf_record(17, struct.pack("<I", 1)),
+    emf_record(82, struct.pack("<I", 6) + font),                    # font 6
+    select(6),
+    emf_record(18, struct.pack("<I", 1)),                           # transparent
+    emf_record(84, struct.pack("<4iIff", 0, 0, 0, 0, 1, 1, 1)
+               + struct.pack("<iiIIIiiiiI", 700, 800, 2, 76, 0, 0, 0, 0, 0, 0) + text),
+]
+emf_file(records, (1000, 1000), (250, 250), "records.emf")
+
+wmf_dib = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, 16, 0, 0, 0, 0) + DIB_BITS
+records = [
+    wmf_record(0x020C, 100, 100),
+    wmf_record(0x02FA, 5, 0, 0, raw=colour(0, 0, 0)), wmf_record(0x012D, 0),  # null pen: 0
+    wmf_record(0x0F43, raw=struct.pack("<IHhhhhhhhh", ROP_SRCCOPY, 0, 2, 2, 0, 0, 50, 50, 0, 0)
+               + wmf_dib),                                           # StretchDIB to 0..50
+    wmf_record(0x02FC, 0, raw=colour(255, 255, 0) + struct.pack("<h", 0)), wmf_record(0x012D, 1),
+    wmf_record(0x081A, 0, 75, 25, 100, 50, 100, 0, 50),              # Pie: end, start, box
+    wmf_record(0x02FC, 0, raw=colour(0, 255, 0) + struct.pack("<h", 0)), wmf_record(0x012D, 2),
+    wmf_record(0x0538, 2, 4, 4, 0, 60, 20, 60, 20, 80, 0, 80, 30, 60, 50, 60, 50, 80, 30, 80),
+    wmf_record(0x0000),
+]
+body = b"".join(records)
+header = struct.pack("<HHHIHIH", 1, 9, 0x0300, (18 + len(body)) // 2, 3,
+                     max(len(r) for r in records) // 2, 0)
+placeable = struct.pack("<IHhhhhHI", 0x9AC6CDD7, 0, 0, 0, 100, 100, 96, 0)
+checksum = 0
+for (word,) in struct.iter_unpack("<H", placeable):
+    checksum ^= word
+open("records.wmf", "wb").write(placeable + struct.pack("<H", checksum) + header + body)
