@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
         // A folder may hold metafiles.
         StartGuiApplication(application, argc, argv);
         pixelary::metafile::InstallMetafileLoader();
+        pixelary::RegisterLibraryReader();
         return RunFolderScan(argc, argv);
     }
     const auto options = ParseArguments(argc, argv);
