@@ -211,6 +211,9 @@ TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
     test::WriteFile(dir.File("zero.emf"), zero);
     MDiskEMFWMF zero_reader(dir.File("zero.emf"), "emf");
     Play(zero_reader, 20, 15);
+    // Rectangles at the ends of the 32-bit range are measured without overflow.
+    MDiskEMFWMF extreme(Fixture("emf-frame-int-overflow.emf"), "emf");
+    Play(extreme, 20, 15);
     // A header whose device has no millimetres, or more pixels than a side may have.
     for (std::size_t at : {std::size_t{80}, std::size_t{72}}) {
         std::vector<std::uint8_t> bad = bytes;
