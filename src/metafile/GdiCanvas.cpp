@@ -30,6 +30,8 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kMaxSavedStates = 1024;
 // Shapes reaching further than this from the picture are a hostile file's, not a drawing's.
 constexpr double kMaxDeviceCoordinate = 1e7;
+// The same on the target, where dashes and glyphs are laid out: beyond it no shape is drawn.
+constexpr double kMaxTargetCoordinate = 1e6;
 constexpr double kDefaultFontPixels = 16;
 constexpr double kCellToEm = 0.85;  // positive font heights include the internal leading
 constexpr std::size_t kFileHeaderBytes = 14;
@@ -268,10 +270,12 @@ QBrush GdiCanvas::MakeBrush() const {
 // ---- Drawing ----
 
 bool GdiCanvas::Sane(const QRectF& bounds) const {
-    return std::abs(bounds.left()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.right()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.top()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.bottom()) < kMaxDeviceCoordinate;
+    const auto within = [](const QRectF& r, double limit) {
+        return std::abs(r.left()) < limit && std::abs(r.right()) < limit &&
+               std::abs(r.top()) < limit && std::abs(r.bottom()) < limit;
+    };
+    return within(bounds, kMaxDeviceCoordinate) &&
+           within(device_to_target_.mapRect(bounds), kMaxTargetCoordinate);
 }
 
 void GdiCanvas::Paint(const QPainterPath& device, bool fill, bool stroke) {
