@@ -96,8 +96,10 @@ void MItemList::Sort(const Compare& compare) {
     if (Head == nullptr) return;
     std::vector<MItem*> nodes;
     for (MItem* node = Head; node != nullptr; node = node->Next) nodes.push_back(node);
-    std::sort(nodes.begin(), nodes.end(),
-              [&](const MItem* a, const MItem* b) { return compare(a, b) < 0; });
+    // A comparison that reads the file system may see it change in the middle of a sort; a
+    // merge sort stays within the array even when the order it is given is not consistent.
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&](const MItem* a, const MItem* b) { return compare(a, b) < 0; });
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         nodes[k]->Prev = k == 0 ? nullptr : nodes[k - 1];
         nodes[k]->Next = k + 1 == nodes.size() ? nullptr : nodes[k + 1];

@@ -40,7 +40,8 @@ class MItemList {
     // Unlinks the node without destroying it; the caller takes ownership.
     void Unlink(MItem* node);
     void Clear();
-    // Unstable sort by compare (negative: a before b), relinking the chain in sorted order.
+    // Sorts by compare (negative: a before b; equal nodes may come in any order), relinking the
+    // chain in sorted order.
     void Sort(const Compare& compare);
 
     MItem* Head = nullptr;

@@ -55,6 +55,7 @@ std::optional<IdList> MakeItem(std::uint8_t kind, std::string_view name);
 IdList Concat(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
 
 // The decoded items of the sound prefix; an item shorter than its header decodes as kind 0.
+// The names view bytes, which must outlive them.
 std::vector<ItemView> Decode(std::span<const std::uint8_t> bytes);
 
 }  // namespace idlist
