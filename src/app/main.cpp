@@ -3,15 +3,24 @@
 #include "mainwindow/Main.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
+
+#include "platform/LinuxShell.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
+    pixelary::platform::InstallPlatform();
     pixelary::TMainForm form;
+    // Without a window manager a maximised window would keep its design size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        form.setGeometry(screen->availableGeometry());
+    }
     form.showMaximized();
-    // A folder named on the command line is opened after the desktop, as if typed as a path.
+    // A folder named on the command line is opened after the desktop.
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) form.GotoPathText(arguments.at(1));
+    if (arguments.size() > 1) form.GotoFolderPath(arguments.at(1));
     return app.exec();
 }

@@ -5,11 +5,8 @@
 
 namespace pixelary {
 
-class Dib;
 class Stream;
 
-// The bitmap as a QImage for painting; a null image for an empty bitmap.
-QImage DibToImage(const Dib& dib);
 // A BMP file image read from a stream; a null image when the stream holds no valid bitmap.
 QImage LoadBmpImage(Stream& stream);
 

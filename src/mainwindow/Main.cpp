@@ -36,6 +36,11 @@
 #include "model/MWalkQueue.h"
 #include "settings/Settings.h"
 
+// The images are compiled into this static library; its resources must be registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(mainwindow);
+}
+
 namespace pixelary {
 namespace {
 
@@ -71,6 +76,7 @@ QPixmap LoadTile(const char* name, QColor fallback) {
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    InitResources();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setWindowIcon(QIcon(QStringLiteral(":/icons/pixelary.png")));

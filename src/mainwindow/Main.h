@@ -211,6 +211,9 @@ class TMainForm : public QMainWindow {
     void FillPathCombo();
     // Shows the folder a path text names, as Enter in the path combo does with its text.
     void GotoPathText(const QString& path);
+    // Shows the folder an absolute path names, with one level per folder from the desktop down,
+    // as if it had been opened step by step (the command line's folder).
+    void GotoFolderPath(const QString& path);
     // Hands a file to the desktop to open with its default application; replaceable by tests.
     std::function<void(const QString&)> ExecuteFile;
     // Waits (serving the scanner's calls) until the running scan has ended; false on timeout.

@@ -20,6 +20,8 @@
 #include "model/MExplorerItem.h"
 #include "model/MFolderPath.h"
 #include "model/MWalkQueue.h"
+#include "platform/ItemIdList.h"
+#include "platform/ShellFolder.h"
 
 namespace pixelary {
 namespace {
@@ -317,6 +319,28 @@ void TMainForm::PathComboChange(int index) {
 void TMainForm::PathComboKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
     GotoPathText(PathCombo->currentText());
+}
+
+void TMainForm::GotoFolderPath(const QString& path) {
+    const std::shared_ptr<shell::Shell> namespaceRoot = shell::CurrentShell();
+    shell::FolderPtr folder = namespaceRoot ? namespaceRoot->GetDesktopFolder() : nullptr;
+    const std::optional<shell::IdList> absolute =
+        folder ? folder->ParseDisplayName(path.toStdString()) : std::nullopt;
+    if (!absolute) {
+        GotoPathText(path);
+        return;
+    }
+    // One level per item of the absolute list, from the desktop down.
+    auto location = std::make_unique<MFolderPath>(folder, shell::idlist::Empty());
+    const std::span<const std::uint8_t> bytes(*absolute);
+    for (const std::size_t offset : shell::idlist::ItemOffsets(bytes)) {
+        const shell::IdList item = shell::idlist::Normalized(
+            bytes.subspan(offset, shell::idlist::ItemSize(bytes, offset)));
+        location->AppendLevel(folder, item);
+        folder = folder->BindToObject(item);
+        if (!folder) break;
+    }
+    GotoLocation(std::move(location));
 }
 
 void TMainForm::GotoPathText(const QString& path) {
