@@ -201,6 +201,9 @@ class TMainForm : public QMainWindow {
     int EntryCount() const;
     MExplorerItem* Entry(int index) const;
 
+    // The grid as last laid out by ArrangeItems.
+    GridLayout CurrentGrid() const;
+
     // Scanner calls, on the main thread.
     void InvalidateItem(int index);
     void SetProgress(int value);
@@ -315,7 +318,6 @@ class TMainForm : public QMainWindow {
     void PathComboChange(int index);
     void PathComboKeyPress(int key);
 
-    GridLayout CurrentGrid() const;
     void SetSelected(int index, bool selected);
     QSize NameSize(int index) const;
     QImage EntryPicture(MExplorerItem* entry) const;
