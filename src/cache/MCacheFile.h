@@ -85,7 +85,8 @@ class MCacheFileManager : protected MItemList {
     // Writes the index into Directory: a new file renamed over the old one, so a failure leaves
     // the previous index intact. Raises EFCreateError when the file cannot be written.
     void Save() const;
-    // Deletes every "*.TMP" file of Directory that no record names.
+    // Deletes every thumbnail file ("PX", four hexadecimal digits, ".TMP") of Directory that no
+    // record names.
     void Sweep();
 
   private:

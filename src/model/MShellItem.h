@@ -31,6 +31,9 @@ class MShellItem : public MPidl {
     // The folder this item stands for; ParentFolder itself when the item is no folder or the
     // desktop.
     shell::FolderPtr BindToFolder() const;
+    // The folder this item stands for: ParentFolder for the desktop, none when the item is no
+    // folder (a file, or a folder that has gone).
+    shell::FolderPtr BindToOwnFolder() const;
     // shell::SHGDN_NORMAL or shell::SHGDN_FORPARSING; empty when the shell refuses.
     std::string GetDisplayName(std::uint32_t flags) const;
     std::uint32_t GetAttributes(std::uint32_t mask) const;
@@ -79,7 +82,8 @@ std::unique_ptr<MPidl> ParsePath(const std::string& path);
 template <typename MakeChild>
 bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
     if (!children_) children_ = std::make_unique<MItemList>();
-    shell::FolderPtr folder = BindToFolder();
+    // A file or a vanished folder lists nothing, rather than the folder that holds it.
+    shell::FolderPtr folder = BindToOwnFolder();
     if (!folder) return false;
     auto lists = folder->EnumObjects(flags);
     if (!lists) return false;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/MItem.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "model/MItem.h"
 
 namespace pixelary {
 namespace {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT.
 // Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
+// pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]: see FolderScan.h.
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "FolderScan.h"
 #include "core/Dib.h"
 #include "core/Exception.h"
 #include "readers/Rwimage.h"
@@ -118,9 +120,14 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--folder") return RunFolderScan(argc, argv);
+    }
     const auto options = ParseArguments(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n");
+        std::fprintf(stderr,
+                     "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n"
+                     "       pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]\n");
         return kExitUsage;
     }
     return Run(*options);
