@@ -24,7 +24,6 @@ class MShellItem : public MPidl {
     // The item a path text names; the desktop when the text cannot be parsed or its folder
     // bound. Raises the errors of the special-folder constructor.
     explicit MShellItem(const std::string& path);
-    explicit MShellItem(const char* path) : MShellItem(std::string(path)) {}
 
     const shell::FolderPtr& ParentFolder() const { return parent_folder_; }
 
@@ -89,7 +88,16 @@ bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
     if (!lists) return false;
     ForgetChildCursor();
     children_->Clear();
-    for (auto& list : *lists) children_->Append(makeChild(folder, std::move(list)));
+    // Linked here and handed over as one chain: appending one at a time walks the list each time.
+    MItem* first = nullptr;
+    MItem* last = nullptr;
+    for (auto& list : *lists) {
+        MItem* child = makeChild(folder, std::move(list));
+        child->Prev = last;
+        (last == nullptr ? first : last->Next) = child;
+        last = child;
+    }
+    children_->Insert(0, first);
     return true;
 }
 

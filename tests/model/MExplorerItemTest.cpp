@@ -102,6 +102,9 @@ TEST_F(MExplorerItemTest, AFolderByPathListsItsEntriesFoldersFirst) {
     EXPECT_EQ(pics.GetChild(-1), nullptr);
     EXPECT_EQ(pics.GetChild(3), pics.GetChild(3));
     EXPECT_EQ(pics.GetChild(2)->GetName(), "b");
+    // one folder object serves every entry of the enumeration
+    EXPECT_EQ(pics.GetChild(0)->ParentFolder(), pics.GetChild(7)->ParentFolder());
+    EXPECT_EQ(pics.GetChild(7)->ParentFolder().use_count(), pics.ChildCount());
 }
 
 TEST_F(MExplorerItemTest, EntriesReportTheirFileFacts) {
