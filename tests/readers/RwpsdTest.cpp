@@ -51,6 +51,7 @@ TEST(Psd, HeaderChecks) {
     ExpectHeaderError(Write(dir, PsdHeader(3, 70000, 1, 8, 3)));
     ExpectHeaderError(Write(dir, PsdHeader(60, 1, 1, 8, 3)));
     EXPECT_THROW(MDiskPSD(Write(dir, Bytes{}.Text("8BPS")), "psd"), EReadError);
+    ExpectHeaderError(test::Fixture("psd/psd-depth-times-channels-overflow.psd"));
 }
 
 TEST(Psd, FixturesAgree) {
