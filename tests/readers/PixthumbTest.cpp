@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -178,7 +179,11 @@ TEST(Pixthumb, ExitStatus) {
     // Not a picture key, a name too short, a file no reader takes.
     EXPECT_EQ(RunPixthumb(test::Fixture("bmp/README.txt") + " " + out), 1);
     EXPECT_EQ(RunPixthumb("bmp " + out), 1);
-    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 1);
+    const std::string junk = dir.File("junk.bmp");
+    std::ofstream(junk) << std::string(64, 'j');
+    EXPECT_EQ(RunPixthumb(junk + " " + out), 1);
+    // A file the own reader refuses falls back to the image library.
+    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 0);
     EXPECT_EQ(RunPixthumb(dir.File("missing.bmp") + " " + out), 1);
     // The format key is the last three bytes, with or without a dot.
     test::TempDir copy;

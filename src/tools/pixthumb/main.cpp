@@ -15,6 +15,7 @@
 #include "core/Dib.h"
 #include "core/Exception.h"
 #include "readers/Rwimage.h"
+#include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 
 namespace {
@@ -130,5 +131,7 @@ int main(int argc, char** argv) {
                      "       pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]\n");
         return kExitUsage;
     }
+    // Files the own readers refuse, and the library formats, go through the image component.
+    pixelary::RegisterLibraryReader();
     return Run(*options);
 }
