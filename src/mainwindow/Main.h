@@ -28,7 +28,9 @@ class QToolButton;
 
 namespace pixelary {
 
+class HandOverPump;
 class MCacheFileManager;
+class ScanView;
 class MExplorerItem;
 class MFolderPath;
 class MScanIcon;
@@ -186,6 +188,7 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<MWalkQueue> History;
     std::unique_ptr<MExplorerItem> Folder;
     std::unique_ptr<MCacheFileManager> Cache;
+    std::unique_ptr<MScanIcon> Scanner;
 
     // Thumbnail view.
     void ArrangeItems();
@@ -303,6 +306,7 @@ class TMainForm : public QMainWindow {
     void FormShow();
     void FormDestroy();
     void Shutdown();
+    void CreateScannerLink();
     void StartScanner(bool reload);
     void StopScanner();
 
@@ -324,6 +328,8 @@ class TMainForm : public QMainWindow {
     int OpenFileMouse() const;
     void SortChanged(QAction* viewItem, QAction* popupItem);
 
+    std::unique_ptr<ScanView> scanView_;
+    std::unique_ptr<HandOverPump> pump_;
     bool shown_ = false;
     bool shutDown_ = false;
     std::vector<QPixmap> PathImageList;
