@@ -139,6 +139,30 @@ class EndToEndTest : public QObject {
         QVERIFY(big < 40);
     }
 
+    void DescendingMidScanKeepsSelectionAndPutsThumbnailsOnTheirEntries() {
+        TMainForm form;
+        form.resize(900, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.GotoFolderPath(big_);
+        form.CmViewReloadIcon->trigger();  // cached thumbnails are made again: a longer scan
+        QTRY_VERIFY_WITH_TIMEOUT(form.Progress >= 0, kScanTimeoutMs);
+        form.Entry(5)->Selected = true;
+        const std::string selected = form.Entry(5)->GetName();
+        form.CmSortMaxMin->trigger();
+        QVERIFY(form.WaitForScanner(kScanTimeoutMs));
+        QCOMPARE(form.Entry(0)->GetName(), std::string("p39"));
+        for (int i = 0; i < form.EntryCount(); ++i) {
+            MExplorerItem* entry = form.Entry(i);
+            QCOMPARE(entry->Selected, entry->GetName() == selected);
+            // Each picture's red channel is its number times 40: the thumbnail is its own.
+            const int seed = QString::fromStdString(entry->GetName()).mid(1).toInt();
+            const QImage thumb = LoadBmpImage(entry->GetLargeImageStream());
+            QCOMPARE(thumb.size(), QSize(94, 70));
+            QCOMPARE(qRed(thumb.pixel(0, 0)), (seed * 40) & 0xFF);
+        }
+    }
+
   private:
     QString pictures_;
     QString big_;
