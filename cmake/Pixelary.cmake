@@ -33,7 +33,15 @@ function(pixelary_gtest name)
     add_dependencies(tsan_tests ${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${labels}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Labels are set by a script that ctest reads after the discovered tests: passed through
+  # gtest_discover_tests, a list of labels arrives split into separate words and "tsan" is lost.
+  set(label_script "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+  file(WRITE "${label_script}"
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${label_script}")
 endfunction()
 
 # pixelary_fuzzer(NAME SOURCES ... LIBS ... SEEDS path...): one libFuzzer target named fuzz_NAME,

@@ -357,6 +357,14 @@ std::string LinuxFolder::GetTypeName(const IdList& relative) {
     return TypeNameFor(KindOnDisk(*node), node->path);
 }
 
+// Mounts of the system's own state; removable media under /run/media are the user's.
+bool IsSystemMount(const std::string& root) {
+    for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/boot/efi"}) {
+        if (IsUnder(root, prefix)) return !IsUnder(root, "/run/media");
+    }
+    return false;
+}
+
 // Volumes worth browsing: real file systems mounted on directories, "/" first.
 std::vector<std::string> MountedVolumes() {
     static const std::set<QByteArray> kPseudo = {
@@ -370,10 +378,7 @@ std::vector<std::string> MountedVolumes() {
         }
         const std::string root = storage.rootPath().toStdString();
         if (root == "/" || !IsCleanAbsolutePath(root) || !IsDirectory(root)) continue;
-        if (root.starts_with("/proc") || root.starts_with("/sys") || root.starts_with("/dev") ||
-            root.starts_with("/run")) {
-            continue;
-        }
+        if (IsSystemMount(root)) continue;
         if (std::find(volumes.begin(), volumes.end(), root) == volumes.end()) {
             volumes.push_back(root);
         }

@@ -107,6 +107,24 @@ TEST_F(MExplorerItemTest, AFolderByPathListsItsEntriesFoldersFirst) {
     EXPECT_EQ(pics.GetChild(7)->ParentFolder().use_count(), pics.ChildCount());
 }
 
+TEST_F(MExplorerItemTest, PlainShellItemsListTheirChildrenAsShellItems) {
+    MShellItem pics(tree.Path("home/pics"));
+    pics.Fill(shell::SHCONTF_FOLDERS);
+    ASSERT_EQ(pics.ChildCount(), 2);
+    std::set<std::string> names;
+    for (int i = 0; i < pics.ChildCount(); ++i) {
+        MShellItem* child = pics.GetChild(i);
+        EXPECT_EQ(dynamic_cast<MExplorerItem*>(child), nullptr);
+        names.insert(child->GetDisplayName(shell::SHGDN_NORMAL));
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"Alpha", "beta"}));
+    MShellItem* alpha =
+        pics.GetChild(0)->GetDisplayName(0) == "Alpha" ? pics.GetChild(0) : pics.GetChild(1);
+    EXPECT_TRUE(alpha->Rename("Gamma"));
+    EXPECT_TRUE(std::filesystem::is_directory(tree.Path("home/pics/Gamma")));
+    EXPECT_EQ(alpha->GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/pics/Gamma"));
+}
+
 TEST_F(MExplorerItemTest, EntriesReportTheirFileFacts) {
     MExplorerItem pics(tree.Path("home/pics"));
     MExplorerItem& cat = *Entry(pics, "Cat.JPG");
@@ -298,6 +316,7 @@ TEST_F(MExplorerItemTest, RenamingKeepsOtherFilesAndRefreshes) {
     EXPECT_FALSE(cat.SetName(""));
     EXPECT_FALSE(cat.SetName("Cat.JPG"));
     EXPECT_FALSE(cat.SetName("dog.png"));  // taken
+    EXPECT_FALSE(cat.SetName("Alpha/Cat.JPG"));
     EXPECT_EQ(cat.GetName(), "Cat");
     EXPECT_TRUE(std::filesystem::exists(tree.Path("home/pics/Cat.JPG")));
     EXPECT_TRUE(cat.SetName("小貓.jpeg"));
