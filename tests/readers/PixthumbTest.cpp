@@ -169,6 +169,24 @@ TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
     }
 }
 
+TEST(Pixthumb, MetafilesKeepTheReferenceDeviceShape) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    // A placeable metafile is converted for a 1920 x 1080 screen, its window stretched over it.
+    ASSERT_EQ(RunPixthumb(test::Fixture("metafile/placeable.wmf") + " " + out), 0);
+    const Dib wmf = Dib::LoadFromFile(out);
+    EXPECT_EQ(wmf.Width(), ThumbnailSize(1920, 1080).Width);
+    EXPECT_EQ(wmf.Height(), ThumbnailSize(1920, 1080).Height);
+    EXPECT_EQ(wmf.PixelRgb(2, wmf.Height() - 2), 0x0000FFu);
+    EXPECT_EQ(wmf.PixelRgb(wmf.Width() * 3 / 4, wmf.Height() / 2), 0xFF0000u);
+    ASSERT_EQ(RunPixthumb(test::Fixture("metafile/device1024.emf") + " " + out), 0);
+    const Dib emf = Dib::LoadFromFile(out);
+    EXPECT_EQ(emf.Width(), ThumbnailSize(1024, 768).Width);
+    EXPECT_EQ(emf.Height(), ThumbnailSize(1024, 768).Height);
+    EXPECT_EQ(emf.PixelRgb(5, 5), 0x00FF00u);
+    EXPECT_EQ(emf.PixelRgb(88, 5), 0xFFFFFFu);
+}
+
 TEST(Pixthumb, ExitStatus) {
     test::TempDir dir;
     const std::string out = dir.File("thumb.bmp");

@@ -3,6 +3,7 @@
 // Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
 // pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]: see FolderScan.h.
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -14,6 +15,7 @@
 #include "FolderScan.h"
 #include "core/Dib.h"
 #include "core/Exception.h"
+#include "metafile/MetafileLoader.h"
 #include "readers/Rwimage.h"
 #include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
@@ -71,6 +73,12 @@ std::string FormatKey(const std::string& path) {
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return key;
+}
+
+bool IsMetafile(const std::string& path) {
+    if (path.size() < kFormatKeyLength + 1) return false;
+    const std::string key = FormatKey(path);
+    return key == "emf" || key == "wmf";
 }
 
 pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
@@ -133,5 +141,13 @@ int main(int argc, char** argv) {
     }
     // Files the own readers refuse, and the library formats, go through the image component.
     pixelary::RegisterLibraryReader();
+    // Metafile text needs fonts, hence a GUI application (no display needed); other pictures
+    // start faster without one.
+    std::optional<QGuiApplication> application;
+    if (IsMetafile(options->input)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application.emplace(argc, argv);
+    }
+    pixelary::metafile::InstallMetafileLoader();
     return Run(*options);
 }
