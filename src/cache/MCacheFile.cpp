@@ -26,7 +26,6 @@ constexpr std::int64_t kBytesPerKB = 1024;
 // No path or file name comes near this; a longer stored text is a damaged index.
 constexpr std::int32_t kMaxStoredText = 64 * 1024;
 constexpr const char* kNewIndexSuffix = ".new";
-constexpr const char* kThumbnailPrefix = "PX";
 constexpr std::size_t kThumbnailDigits = 4;
 constexpr const char* kThumbnailSuffix = ".TMP";
 
@@ -39,10 +38,10 @@ bool IsPlainFileName(const std::string& name) {
 // these are swept, so a cache that fell back to the shared temporary directory never deletes
 // other programs' temporary files.
 bool IsThumbnailName(const std::string& name) {
-    const std::size_t prefix = std::strlen(kThumbnailPrefix);
+    const std::size_t prefix = std::strlen(MCacheFileManager::kImageFilePrefix);
     const std::size_t suffix = std::strlen(kThumbnailSuffix);
     if (name.size() != prefix + kThumbnailDigits + suffix) return false;
-    if (name.compare(0, prefix, kThumbnailPrefix) != 0) return false;
+    if (name.compare(0, prefix, MCacheFileManager::kImageFilePrefix) != 0) return false;
     for (std::size_t i = prefix; i < prefix + kThumbnailDigits; ++i) {
         if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
     }

@@ -40,6 +40,8 @@ class MCacheFileManager : protected MItemList {
     static constexpr const char* kIndexFileName = "Pixelary.cac";
     static constexpr const char* kSignature = "MCache10";  // stored with its NUL: 9 bytes
     static constexpr std::size_t kSignatureSize = 9;
+    // Thumbnail files are named by CreateUniqueTempFile with this prefix.
+    static constexpr const char* kImageFilePrefix = "PX";
 
     MCacheFileManager() = default;
     ~MCacheFileManager() override;

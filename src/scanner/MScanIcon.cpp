@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr std::size_t kFormatKeyLength = 3;
 constexpr const char* kPreviewDocumentKey = "osp";
-constexpr const char* kThumbnailPrefix = "PX";
 constexpr int kProgressDone = -1;
 constexpr std::int64_t kPercent = 100;
 // Depth of a thumbnail whose reader reports a depth a bitmap cannot have.
@@ -75,6 +75,7 @@ MScanIcon::~MScanIcon() {
 }
 
 void MScanIcon::Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t boxHeight) {
+    if (Started()) return;  // a scanner runs once; the fields belong to the worker now
     BoxWidth = boxWidth;
     BoxHeight = boxHeight;
     ScanFolder = folder;
@@ -83,6 +84,7 @@ void MScanIcon::Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t b
 }
 
 void MScanIcon::Start(MExplorerItem* folder, std::int32_t boxWidth, std::int32_t boxHeight) {
+    if (Started()) return;
     if (folder != nullptr) explorer_entries_ = std::make_unique<ExplorerScanEntries>(*folder);
     Start(explorer_entries_.get(), boxWidth, boxHeight);
 }
@@ -107,7 +109,12 @@ void MScanIcon::FetchEntry() {
     EntryDate = 0;
     EntryValid = 0;
     if (Terminated() || ScanFolder == nullptr) return;
-    const auto entry = ScanFolder->FileEntry(Index);
+    std::optional<EntrySnapshot> entry;
+    try {
+        entry = ScanFolder->FileEntry(Index);
+    } catch (const std::exception&) {
+        return;  // an entry that cannot be read keeps its icon; the scan goes on
+    }
     if (!entry) return;
     EntryPath = entry->Path;
     EntrySize = entry->Size;
@@ -119,7 +126,7 @@ void MScanIcon::StoreThumbnail() {
     if (Terminated() || WorkBitmap.IsEmpty() || ScanFolder == nullptr) return;
     try {
         ScanFolder->SetLargeImage(Index, WorkBitmap);
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         return;  // the entry keeps its icon
     }
     view_.InvalidateItem(Index);
@@ -231,7 +238,8 @@ void MScanIcon::CacheStore() {
     // options never receives a thumbnail that its index does not name.
     auto lock = Cache->Lock();
     try {
-        const std::string path = CreateUniqueTempFile(Cache->Directory(), kThumbnailPrefix);
+        const std::string path =
+            CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
         WorkBitmap.SaveToFile(path);
     } catch (const Exception&) {

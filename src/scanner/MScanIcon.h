@@ -28,6 +28,7 @@ class MScanIcon : public WorkerThread {
     ~MScanIcon() override;
 
     // Main thread: stores the box and the folder, counts its entries and starts the thread.
+    // Only the first call does anything.
     void Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t boxHeight);
     void Start(MExplorerItem* folder, std::int32_t boxWidth, std::int32_t boxHeight);
 

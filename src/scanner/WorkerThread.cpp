@@ -10,7 +10,7 @@ WorkerThread::~WorkerThread() {
 }
 
 void WorkerThread::Resume() {
-    if (thread_.joinable() || finished_.load()) return;
+    if (Started()) return;
     thread_ = std::thread([this] { Run(); });
 }
 

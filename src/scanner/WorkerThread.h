@@ -24,6 +24,8 @@ class WorkerThread {
     void Terminate() { terminated_.store(true); }
     bool Terminated() const { return terminated_.load(); }
     bool Finished() const { return finished_.load(); }
+    // True once Resume has run the thread (owner thread).
+    bool Started() const { return thread_.joinable() || finished_.load(); }
     // Owner thread: waits until Execute has returned, running the worker's pending calls
     // meanwhile so a worker blocked in Synchronize can finish. Nothing when never started.
     void WaitFor();

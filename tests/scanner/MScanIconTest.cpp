@@ -306,6 +306,39 @@ TEST_F(ScanTest, OptionChangesDuringAScanAreSafe) {
     EXPECT_EQ(view.invalidated.size(), 40u);  // every picture got its thumbnail regardless
 }
 
+// Entries that fail on the main thread: the scan goes on and still reports its end.
+class FailingEntries : public ScanEntries {
+  public:
+    explicit FailingEntries(std::string picture) : picture_(std::move(picture)) {}
+    int ChildCount() override { return 3; }
+    std::optional<EntrySnapshot> FileEntry(int index) override {
+        if (index == 0) throw Exception("entry gone");
+        return EntrySnapshot{picture_, 1, 0};
+    }
+    void SetLargeImage(int index, const Dib&) override {
+        if (index == 1) throw EWriteError();
+        stored.push_back(index);
+    }
+    std::vector<int> stored;
+
+  private:
+    std::string picture_;
+};
+
+TEST_F(ScanTest, EntryFailuresOnTheMainThreadCostOnlyThatEntry) {
+    MakeFolder();
+    WriteFile(Picture("a.jpg"), {'x'});
+    FailingEntries entries(Picture("a.jpg"));
+    RecordingView view;
+    {
+        MScanIcon scanner(view, nullptr, 0);
+        scanner.Start(&entries, kBoxWidth, kBoxHeight);
+    }
+    EXPECT_EQ(entries.stored, std::vector<int>{2});
+    EXPECT_EQ(view.invalidated, std::vector<int>{2});
+    EXPECT_EQ(view.progress, (std::vector<int>{33, 66, 100, -1}));
+}
+
 TEST_F(ScanTest, NoCacheStillMakesThumbnails) {
     MakeFolder();
     WriteFile(Picture("a.jpg"), {'x'});
@@ -314,6 +347,8 @@ TEST_F(ScanTest, NoCacheStillMakesThumbnails) {
     {
         MScanIcon scanner(view, nullptr, 0);
         scanner.Start(&entries, kBoxWidth, kBoxHeight);
+        scanner.Start(&entries, 1, 1);  // a scanner runs once
+        EXPECT_EQ(scanner.BoxWidth, kBoxWidth);
     }
     EXPECT_EQ(view.invalidated, std::vector<int>{0});
 }

@@ -128,9 +128,20 @@ int Run(const Options& options) {
 
 }  // namespace
 
+// Metafile text needs fonts, hence a GUI application (no display needed).
+void StartGuiApplication(std::optional<QGuiApplication>& application, int& argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application.emplace(argc, argv);
+}
+
 int main(int argc, char** argv) {
+    std::optional<QGuiApplication> application;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--folder") return RunFolderScan(argc, argv);
+        if (std::string_view(argv[i]) != "--folder") continue;
+        // A folder may hold metafiles.
+        StartGuiApplication(application, argc, argv);
+        pixelary::metafile::InstallMetafileLoader();
+        return RunFolderScan(argc, argv);
     }
     const auto options = ParseArguments(argc, argv);
     if (!options) {
@@ -141,13 +152,8 @@ int main(int argc, char** argv) {
     }
     // Files the own readers refuse, and the library formats, go through the image component.
     pixelary::RegisterLibraryReader();
-    // Metafile text needs fonts, hence a GUI application (no display needed); other pictures
-    // start faster without one.
-    std::optional<QGuiApplication> application;
-    if (IsMetafile(options->input)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        application.emplace(argc, argv);
-    }
+    // Other pictures start faster without a GUI application.
+    if (IsMetafile(options->input)) StartGuiApplication(application, argc, argv);
     pixelary::metafile::InstallMetafileLoader();
     return Run(*options);
 }
