@@ -145,6 +145,30 @@ TEST(Eps, EndlessPostScriptIsStoppedByTheTimeLimit) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+TEST(Eps, PagesBeyondTheLimitsOrWithoutABoxAreNotRendered) {
+    TempFolder folder;
+    Component c;
+    const std::string huge = folder.File("huge.eps");
+    std::ofstream(huge) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1000000 1000000\n"
+                        << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(huge));
+    EXPECT_EQ(c.lastCode, PIX_ERR_TOO_LARGE);
+    const std::string boxless = folder.File("boxless.eps");
+    std::ofstream(boxless) << "%!PS-Adobe-3.0\n" << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(boxless));
+    EXPECT_EQ(c.lastCode, PIX_ERR_FORMAT);
+    if (test::Run("command -v gs").empty()) return;
+    // "(atend)" defers the box to the trailer; the origin is moved to the box's corner.
+    const std::string atend = folder.File("atend.eps");
+    std::ofstream(atend) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n"
+                         << "0 setgray 100 200 moveto 20 0 rlineto 0 10 rlineto -20 0 rlineto "
+                            "closepath fill\n%%Trailer\n%%BoundingBox: 100 200 120 210\n";
+    ASSERT_TRUE(c.Load(atend)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 20);
+    EXPECT_EQ(c.image.Picture().Bitmap().Height(), 10);
+    EXPECT_EQ(test::Rgb(c.image.Picture().Bitmap(), 10, 5), 0u);
+}
+
 // Small files that declare pictures beyond the limits are refused before anything large is
 // allocated.
 TEST(HostileFiles, HugeDeclaredSizesAreRefused) {
@@ -181,6 +205,9 @@ TEST(HostileFiles, HugeDeclaredSizesAreRefused) {
     }
 }
 
+// Drawings are rendered 1024 pixels wide when wider than high.
+constexpr int kRenderedDxfWidth = 1024;
+
 // Every fixture cut short at several lengths decodes or is refused, never crashes; what
 // decodes keeps the declared size.
 TEST(HostileFiles, TruncatedFixturesNeverCrash) {
@@ -195,7 +222,8 @@ TEST(HostileFiles, TruncatedFixturesNeverCrash) {
             const std::string path = folder.File("cut" + ext);
             WriteBytes(path, Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
             if (c.Load(path)) {
-                EXPECT_EQ(c.image.Picture().Bitmap().Width(), 40) << entry.path() << " " << cut;
+                const int width = ext == ".dxf" ? kRenderedDxfWidth : 40;
+                EXPECT_EQ(c.image.Picture().Bitmap().Width(), width) << entry.path() << " " << cut;
             }
         }
     }
@@ -269,6 +297,29 @@ TEST(Dxf, HostileDrawingsAreRefused) {
     EXPECT_FALSE(c.Load(write("binary.dxf", "AutoCAD Binary DXF\r\n\x1a" + std::string(60, '\0'))));
     EXPECT_EQ(c.lastCode, PIX_ERR_UNSUPPORTED);
     EXPECT_FALSE(c.Load(write("text.dxf", std::string(200, 'q'))));
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// Found by fuzzing: a block inserted with an extreme scale overflowed its coordinates to
+// infinity, and a filled shape with such corners was handed to the raster code.
+TEST(Dxf, InsertScalesThatOverflowAreDropped) {
+    TempFolder folder;
+    Component c;
+    const std::string path = folder.File("overflow.dxf");
+    std::ofstream(path)
+        << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nS\n70\n0\n10\n0\n20\n0\n30\n0\n"
+           "0\nSOLID\n8\n0\n10\n1e300\n20\n1e300\n11\n-1e300\n21\n1e300\n12\n1e300\n"
+           "22\n-1e300\n13\n-1e300\n23\n-1e300\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n"
+           "0\nINSERT\n8\n0\n2\nS\n10\n0\n20\n0\n41\n1e300\n42\n1e300\n"
+           "0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(c.Load(path)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);  // only the line is drawn
 }
 
 }  // namespace

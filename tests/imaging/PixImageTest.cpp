@@ -189,3 +189,59 @@ TEST(PixImageSave, EmptyPictureIsRefused) {
 
 }  // namespace
 }  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+TEST(PixImageLoad, ReadResolutionAsksTheDecoderForADepth) {
+    test::TempFolder folder;
+    test::Component c;
+    c.image.Picture().Bitmap() = test::Gradient(30, 20);
+    const std::string path = folder.File("g.png");
+    ASSERT_TRUE(c.image.SaveAsPNG(path));
+    struct Case {
+        TImageReadRes res;
+        TPixelFormat format;
+    };
+    for (Case k : {Case{TImageReadRes::lMonoChrome, TPixelFormat::pf1bit},
+                   Case{TImageReadRes::lColor16, TPixelFormat::pf4bit},
+                   Case{TImageReadRes::lColorVga, TPixelFormat::pf4bit},
+                   Case{TImageReadRes::lColor256, TPixelFormat::pf8bit},
+                   Case{TImageReadRes::lColorTrue, TPixelFormat::pf24bit},
+                   Case{TImageReadRes::lAutoMatic, TPixelFormat::pf24bit}}) {
+        c.image.ImageReadRes = k.res;
+        ASSERT_TRUE(c.Load(path));
+        EXPECT_EQ(c.image.Picture().Bitmap().PixelFormat(), k.format) << int(k.res);
+        EXPECT_LT(test::MeanDifference(c.image.Picture().Bitmap(), test::Gradient(30, 20)),
+                  k.format == TPixelFormat::pf1bit ? 128 : 24);
+    }
+    c.image.ImageReadRes = TImageReadRes::lColorTrue;
+    ASSERT_TRUE(c.Load(test::Fixture("gif/plain.gif")));
+    EXPECT_EQ(c.image.Picture().Bitmap().PixelFormat(), TPixelFormat::pf24bit);
+}
+
+TEST(PixImageModules, InformationEntriesDescribeFiles) {
+    struct Case {
+        const char* module;
+        const char* entry;
+        std::string file;
+        int width, height, bits;
+    };
+    for (const Case& k :
+         {Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("png/palette.png"), 40, 30, 8},
+          Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("jpeg/grey.jpg"), 40, 30, 8},
+          Case{PIX_TIFF_MODULE_NAME, "tif_info", test::Fixture("tiff/lzw.tif"), 40, 30, 24},
+          Case{PIX_DXF_MODULE_NAME, "dxf_info", test::Fixture("dxf/entities.dxf"), 1024, 517, 1}}) {
+        TCodecModule module(k.module);
+        auto info = reinterpret_cast<PixInfoFn>(module.Bind(PIXELARY_BIN_DIR, k.entry));
+        PixImageInfo out{};
+        ASSERT_GT(info(k.file.c_str(), &out), 0) << k.file;
+        EXPECT_EQ(out.width, k.width) << k.file;
+        EXPECT_EQ(out.height, k.height) << k.file;
+        EXPECT_EQ(out.bitCount, k.bits) << k.file;
+        EXPECT_LE(info("/nonexistent/file.png", &out), 0);
+    }
+}
+
+}  // namespace
+}  // namespace pixelary

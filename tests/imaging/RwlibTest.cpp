@@ -51,11 +51,13 @@ TEST_F(LibraryReader, JpegAndGifGoToTheLibraryAtTheirDecodedDepth) {
 }
 
 TEST_F(LibraryReader, FilesTheOwnReadersRefuseFallBackToTheLibrary) {
-    for (const char* file : {"tiff/lzw.tif", "tiff/jpeg.tif", "bmp/rle4.bmp", "tga/rle.tga"}) {
+    for (const char* file : {"tiff/lzw.tif", "tiff/grey.tif", "tiff/jpeg.tif", "bmp/rle4.bmp",
+                             "bmp/rle8.bmp", "tga/rle.tga", "tga/grey-rle.tga"}) {
         const std::string path = test::Fixture(file);
         const std::string extension = path.substr(path.size() - 3);
         auto reader = CreateDiskImage(path, extension);
         ASSERT_NE(reader, nullptr) << file;
+        EXPECT_NE(dynamic_cast<MDiskLIB*>(reader.get()), nullptr) << file;
         EXPECT_EQ(reader->GetWidth(), 40) << file;
         EXPECT_EQ(Decode(*reader).PixelRgb(2, 2) & 0xFF, 0u) << file;
     }

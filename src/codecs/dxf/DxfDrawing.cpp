@@ -271,8 +271,13 @@ void FlattenInto(const Drawing& drawing, const Container& container, const Trans
         if (budget.points > kMaxPathPoints) Fail(PIX_ERR_TOO_LARGE);
         Path placed{{}, path.filled};
         placed.points.reserve(path.points.size());
-        for (const Point& p : path.points) placed.points.push_back(transform.Apply(p));
-        out.push_back(std::move(placed));
+        bool finite = true;
+        for (const Point& p : path.points) {
+            placed.points.push_back(transform.Apply(p));
+            finite = finite && Finite(placed.points.back().x) && Finite(placed.points.back().y);
+        }
+        // Extreme insert scales can overflow; such paths are dropped.
+        if (finite) out.push_back(std::move(placed));
     }
     if (depth >= kMaxInsertDepth) return;
     for (const Insert& insert : container.inserts) {

@@ -53,13 +53,16 @@ class Canvas {
     }
 
     void Fill(const std::vector<Point>& polygon) {
+        if (polygon.size() < 3) return;
         double top = std::numeric_limits<double>::max(), bottom = -top;
         for (const Point& p : polygon) {
             top = std::min(top, p.y);
             bottom = std::max(bottom, p.y);
         }
-        const int first = std::max(0, static_cast<int>(std::ceil(top)));
-        const int last = std::min(image_.height - 1, static_cast<int>(std::floor(bottom)));
+        // Clamped to the picture before converting, so no value is out of int's range.
+        const int first = static_cast<int>(std::ceil(std::clamp(top, 0.0, 1.0 * image_.height)));
+        const int last =
+            static_cast<int>(std::floor(std::clamp(bottom, -1.0, image_.height - 1.0)));
         std::vector<double> crossings;
         for (int y = first; y <= last; ++y) {
             crossings.clear();
@@ -72,9 +75,11 @@ class Canvas {
             }
             std::sort(crossings.begin(), crossings.end());
             for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-                const int from = std::max(0, static_cast<int>(std::ceil(crossings[i])));
+                const double right = image_.width - 1.0;
+                const int from =
+                    static_cast<int>(std::ceil(std::clamp(crossings[i], 0.0, right + 1)));
                 const int to =
-                    std::min(image_.width - 1, static_cast<int>(std::floor(crossings[i + 1])));
+                    static_cast<int>(std::floor(std::clamp(crossings[i + 1], -1.0, right)));
                 for (int x = from; x <= to; ++x) Plot(x, y);
             }
         }

@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -67,19 +68,47 @@ std::chrono::seconds RenderTimeout() {
         seconds >= 1 && seconds <= kMaxTimeoutSeconds ? seconds : kRenderTimeoutSeconds);
 }
 
-// Runs gs and waits for it, killing it when it overruns the time limit.
-bool RunGhostscript(const std::string& input, const std::string& output) {
+// The drawing's box in points (1/72 inch), from the "%%BoundingBox:" comment.
+struct BoundingBox {
+    long left = 0, bottom = 0, width = 0, height = 0;
+};
+
+// Finds the first complete "%%BoundingBox: llx lly urx ury" (an "(atend)" entry is skipped)
+// and checks the page it makes at 72 dpi against the limits, so Ghostscript is never asked to
+// render (and write) a gigantic page.
+BoundingBox FindBoundingBox(const std::vector<std::uint8_t>& postscript) {
+    const std::string text(postscript.begin(), postscript.end());
+    const std::string key = "%%BoundingBox:";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        double llx = 0, lly = 0, urx = 0, ury = 0;
+        const std::size_t start = at + key.size();
+        const std::size_t end = text.find_first_of("\r\n", start);
+        const std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+        if (std::sscanf(line.c_str(), "%lf %lf %lf %lf", &llx, &lly, &urx, &ury) != 4) continue;
+        const double width = std::ceil(urx - llx), height = std::ceil(ury - lly);
+        if (!(width >= 1 && height >= 1 && width <= PIX_MAX_SIDE && height <= PIX_MAX_SIDE)) {
+            Fail(PIX_ERR_TOO_LARGE);
+        }
+        CheckSize(static_cast<std::int64_t>(width), static_cast<std::int64_t>(height));
+        return {static_cast<long>(std::floor(llx)), static_cast<long>(std::floor(lly)),
+                static_cast<long>(width), static_cast<long>(height)};
+    }
+    Fail(PIX_ERR_FORMAT);
+}
+
+// Runs gs on a fixed page of the box's size (the file cannot enlarge it) and waits for it,
+// killing it when it overruns the time limit.
+bool RunGhostscript(const std::string& input, const std::string& output, const BoundingBox& box) {
     const std::string target = "-sOutputFile=" + output;
-    const char* argv[] = {"gs",
-                          "-q",
-                          "-dSAFER",
-                          "-dBATCH",
-                          "-dNOPAUSE",
-                          "-dEPSCrop",
-                          "-sDEVICE=ppmraw",
-                          kRenderDpi,
-                          target.c_str(),
-                          input.c_str(),
+    const std::string width = "-dDEVICEWIDTHPOINTS=" + std::to_string(box.width);
+    const std::string height = "-dDEVICEHEIGHTPOINTS=" + std::to_string(box.height);
+    const std::string shift =
+        std::to_string(-box.left) + " " + std::to_string(-box.bottom) + " translate";
+    const char* argv[] = {"gs",          "-q",           "-dSAFER",
+                          "-dBATCH",     "-dNOPAUSE",    "-dFIXEDMEDIA",
+                          width.c_str(), height.c_str(), "-sDEVICE=ppmraw",
+                          kRenderDpi,    target.c_str(), "-c",
+                          shift.c_str(), "-f",           input.c_str(),
                           nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -149,6 +178,7 @@ Image ReadPpm(const std::vector<std::uint8_t>& b) {
 }
 
 Image Render(const std::vector<std::uint8_t>& postscript) {
+    const BoundingBox box = FindBoundingBox(postscript);
     TempFile input(".eps");
     TempFile output(".ppm");
     {
@@ -159,7 +189,7 @@ Image Render(const std::vector<std::uint8_t>& postscript) {
             Fail(PIX_ERR_RENDER);
         }
     }
-    if (!RunGhostscript(input.Path(), output.Path())) Fail(PIX_ERR_RENDER);
+    if (!RunGhostscript(input.Path(), output.Path(), box)) Fail(PIX_ERR_RENDER);
     return ReadPpm(ReadWholeFile(output.Path().c_str(), kMaxFileBytes));
 }
 
