@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "metafile/MetafileLoader.h"
 #include "platform/LinuxShell.h"
 #include "readers/Rwlib.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     pixelary::platform::InstallPlatform();
     // The image library's codec modules are looked for beside the program first.
     pixelary::RegisterLibraryReader(QCoreApplication::applicationDirPath().toStdString());
+    pixelary::metafile::InstallMetafileLoader();
     pixelary::TMainForm form;
     // Without a window manager a maximised window would keep its design size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
