@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "mainwindow/ViewGeometry.h"
@@ -327,6 +328,12 @@ class TMainForm : public QMainWindow {
     QImage EntryPicture(MExplorerItem* entry) const;
     int OpenFileMouse() const;
     void SortChanged(QAction* viewItem, QAction* popupItem);
+
+    // Folder and file-system bits of the shown entries, asked of the shell once per entry: the
+    // status counts are made on every paint, also for a single invalidated cell.
+    std::uint32_t EntryKind(const MExplorerItem* entry);
+    std::unordered_map<const MExplorerItem*, std::uint32_t> entryKinds_;
+    int entryKindsCount_ = -1;
 
     std::unique_ptr<ScanView> scanView_;
     std::unique_ptr<HandOverPump> pump_;

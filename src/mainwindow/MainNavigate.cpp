@@ -154,6 +154,8 @@ void TMainForm::LoadCurrentFolder(bool reload) {
 
     StopScanner();
     Folder.reset();
+    entryKinds_.clear();
+    entryKindsCount_ = -1;
     MFolderPath* location = History->Current();
     if (!location) return;
     const int depth = location->Depth();
