@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <chrono>
 
+#include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "model/MExplorerItem.h"
 #include "scanner/HandOverPump.h"
@@ -41,6 +42,8 @@ void TMainForm::StartScanner(bool reload) {
 
 void TMainForm::StopScanner() {
     if (!Scanner) return;
+    qCDebug(lcMainWindow) << "stopping the scanner"
+                          << (Scanner->Finished() ? "(done)" : "(mid-scan)");
     // The destructor waits for the thread, serving its pending calls into this window.
     Scanner->Terminate();
     Scanner.reset();
