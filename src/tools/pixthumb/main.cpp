@@ -151,10 +151,10 @@ int main(int argc, char** argv) {
                      "       pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]\n");
         return kExitUsage;
     }
+    // Files the own readers refuse, and the library formats, go through the image component.
+    pixelary::RegisterLibraryReader();
     // Other pictures start faster without a GUI application.
     if (IsMetafile(options->input)) StartGuiApplication(application, argc, argv);
     pixelary::metafile::InstallMetafileLoader();
-    // Files the own readers refuse, and the library formats, go through the image component.
-    pixelary::RegisterLibraryReader();
     return Run(*options);
 }

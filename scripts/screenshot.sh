@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Starts Pixelary under a virtual X server on a folder of sample pictures and saves a screenshot
+# of the screen as docs/screenshot.png (or the file given as the first argument).
+# Uses a private home, so the real settings and thumbnail cache are never touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/screenshot.png}
+program=${PIXELARY:-build/release/bin/pixelary}
+if [ ! -x "$program" ]; then
+  scripts/deps.sh
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXELARY_TESTS=OFF \
+    -DPIXELARY_BENCH=OFF >/dev/null
+  cmake --build build/release --target pixelary
+fi
+
+work=$(mktemp -d)
+server=""
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Sample pictures: ImageMagick's built-in patterns and gradients, a few sizes and formats.
+samples="$work/Pictures"
+mkdir -p "$samples/Holiday" "$samples/Scans"
+convert -size 320x240 gradient:'#2060C0-#F0E0A0' "$samples/sky.bmp"
+convert -size 240x320 plasma:'#208040-#F0F080' -seed 3 "$samples/meadow.bmp"
+convert -size 300x200 pattern:checkerboard -fill '#C04040' -draw 'circle 150,100 150,30' \
+  "$samples/target.bmp"
+convert -size 256x256 radial-gradient:'#FFF0A0-#C03000' "$samples/sun.bmp"
+convert -size 400x100 gradient:'#000000-#FFFFFF' -colors 16 -type Palette "$samples/ramp.bmp"
+convert -size 200x200 plasma:'#4040F0-#F040F0' -seed 9 "$samples/nebula.bmp"
+convert -size 150x220 xc:'#F4E8D0' -fill '#806040' -draw 'rectangle 20,20 130,200' \
+  "$samples/door.bmp"
+convert -size 320x200 plasma:'#F08020-#2040A0' -seed 5 -quality 90 "$samples/sunset.jpg"
+convert -size 180x240 radial-gradient:'#80F0FF-#004060' "$samples/lagoon.png"
+convert -size 240x180 pattern:hexagons -fill '#30A030' -colorize 40 "$samples/tiles.gif"
+echo "notes" > "$samples/readme.txt"
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_RUNTIME_DIR="$work/runtime" LANG=zh_TW.UTF-8
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+display=":$((90 + RANDOM % 9))"
+Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
+server=$!
+sleep 1
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$program" "$samples" >/dev/null 2>&1 &
+app=$!
+sleep "${SCREENSHOT_DELAY:-4}"
+mkdir -p "$(dirname "$out")"
+DISPLAY=$display import -window root "$out"
+echo "saved $out"

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's side of the thumbnail scanner: starting, stopping and the view it reports to.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <chrono>
+
+#include "mainwindow/Logging.h"
+#include "mainwindow/Main.h"
+#include "model/MExplorerItem.h"
+#include "scanner/HandOverPump.h"
+#include "scanner/MScanIcon.h"
+
+namespace pixelary {
+namespace {
+
+constexpr int kThumbBoxWidth = 94;
+constexpr int kThumbBoxHeight = 78;
+constexpr int kServeSliceMs = 5;
+
+// The scanner's view: its calls arrive on the main thread through the hand-over.
+class FormScanView : public ScanView {
+  public:
+    explicit FormScanView(TMainForm& form) : form_(form) {}
+    void InvalidateItem(int index) override { form_.InvalidateItem(index); }
+    void SetProgress(int value) override { form_.SetProgress(value); }
+
+  private:
+    TMainForm& form_;
+};
+
+}  // namespace
+
+void TMainForm::CreateScannerLink() {
+    scanView_ = std::make_unique<FormScanView>(*this);
+    pump_ = std::make_unique<HandOverPump>(HandOver::Main());
+}
+
+void TMainForm::StartScanner(bool reload) {
+    Scanner = std::make_unique<MScanIcon>(*scanView_, Cache.get(), reload ? 1 : 0);
+    Scanner->Start(Folder.get(), kThumbBoxWidth, kThumbBoxHeight);
+}
+
+void TMainForm::StopScanner() {
+    if (!Scanner) return;
+    qCDebug(lcMainWindow) << "stopping the scanner"
+                          << (Scanner->Finished() ? "(done)" : "(mid-scan)");
+    // The destructor waits for the thread, serving its pending calls into this window.
+    Scanner->Terminate();
+    Scanner.reset();
+}
+
+bool TMainForm::WaitForScanner(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (Scanner && !Scanner->Finished()) {
+        if (deadline.hasExpired()) return false;
+        // Serve the scanner's calls as they come, and between them let the window repaint.
+        HandOver::Main().ServeUntil([this] { return Scanner->Finished(); },
+                                    std::chrono::milliseconds(kServeSliceMs));
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+}  // namespace pixelary
