@@ -10,6 +10,10 @@
 #include "core/Exception.h"
 #include "core/Text.h"
 #include "readers/Rwbmpdib.h"
+#include "readers/Rwpcx.h"
+#include "readers/Rwpsd.h"
+#include "readers/Rwtga.h"
+#include "readers/Rwtif.h"
 
 namespace pixelary {
 
@@ -35,8 +39,9 @@ struct ReaderRow {
     ReaderMaker make;
 };
 constexpr std::array kReaderTable = {
-    ReaderRow{"bmp", &Make<MDiskBMPDIB>},
-    ReaderRow{"dib", &Make<MDiskBMPDIB>},
+    ReaderRow{"bmp", &Make<MDiskBMPDIB>}, ReaderRow{"dib", &Make<MDiskBMPDIB>},
+    ReaderRow{"pcx", &Make<MDiskPCX>},    ReaderRow{"psd", &Make<MDiskPSD>},
+    ReaderRow{"tga", &Make<MDiskTGA>},    ReaderRow{"tif", &Make<MDiskTIF>},
 };
 
 std::mutex g_library_mutex;
