@@ -94,6 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     resize(kDesignClientSize.width(), kDesignClientSize.height() + MainMenu1->sizeHint().height());
 
     ExecuteFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    InstallFileOps();
     RenameOriginal.clear();
     Progress = -1;
     History = std::make_unique<MWalkQueue>(kHistoryCapacity);
@@ -672,13 +673,6 @@ void TMainForm::CmAboutClick() {
 // ---- file operations, print and scan ------------------------------------------------------
 // Intentionally empty: the file-operation layer of the main window implements these commands.
 
-void TMainForm::CmNewFolderClick() {}
-void TMainForm::CmFileCopyToClick() {}
-void TMainForm::CmFileMoveToClick() {}
-void TMainForm::CmFileDeleteClick() {}
-void TMainForm::CmFileRenameClick() {}
-void TMainForm::CmFileSetToDesk1Click() {}
-void TMainForm::CmFileSetToDesk2Click() {}
 void TMainForm::CmFileTwainAcquireClick() {}
 void TMainForm::CmFilePrintClick() {}
 

@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "mainwindow/MainFileOps.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
@@ -259,6 +262,15 @@ class TMainForm : public QMainWindow {
     void CmFileTwainAcquireClick();
     void CmFilePrintClick();
 
+    // What the file-operation commands ask of the user and the desktop (replaced by tests).
+    FileOpsHooks FileOps;
+    // Full paths of the selected entries in view order; none (after a beep) when nothing is
+    // selected or a selected entry lacks the attribute.
+    std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
+    void SetWallpaper(bool tiled);
+    void RenameEditKeyPress(int key);
+    void RenameEditExit();
+
     // Go-menu entries of the history, newest first.
     QList<QAction*> HistoryItems() const;
     QActionGroup* HistoryGroup;
@@ -270,6 +282,11 @@ class TMainForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void InstallFileOps();
+    void TransferSelection(fileops::TransferKind kind);
+    void ScrollCellIntoView(const QRect& cell);
+    // True for a plain file-system folder other than the desktop itself; path gets its path.
+    bool FolderTakesFiles(std::string& path) const;
     void BuildMenus();
     void BuildFileMenu();
     void BuildEditMenu();
