@@ -36,6 +36,9 @@ convert -size 400x100 gradient:'#000000-#FFFFFF' -colors 16 -type Palette "$samp
 convert -size 200x200 plasma:'#4040F0-#F040F0' -seed 9 "$samples/nebula.bmp"
 convert -size 150x220 xc:'#F4E8D0' -fill '#806040' -draw 'rectangle 20,20 130,200' \
   "$samples/door.bmp"
+convert -size 320x200 plasma:'#F08020-#2040A0' -seed 5 -quality 90 "$samples/sunset.jpg"
+convert -size 180x240 radial-gradient:'#80F0FF-#004060' "$samples/lagoon.png"
+convert -size 240x180 pattern:hexagons -fill '#30A030' -colorize 40 "$samples/tiles.gif"
 echo "notes" > "$samples/readme.txt"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"

@@ -3,16 +3,22 @@
 #include "mainwindow/Main.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
 
+#include "metafile/MetafileLoader.h"
 #include "platform/LinuxShell.h"
+#include "readers/Rwlib.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
     pixelary::platform::InstallPlatform();
+    // The image library's codec modules are looked for beside the program first.
+    pixelary::RegisterLibraryReader(QCoreApplication::applicationDirPath().toStdString());
+    pixelary::metafile::InstallMetafileLoader();
     pixelary::TMainForm form;
     // Without a window manager a maximised window would keep its design size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -25,6 +26,7 @@ constexpr std::int64_t kBytesPerKB = 1024;
 // No path or file name comes near this; a longer stored text is a damaged index.
 constexpr std::int32_t kMaxStoredText = 64 * 1024;
 constexpr const char* kNewIndexSuffix = ".new";
+constexpr std::size_t kThumbnailDigits = 4;
 constexpr const char* kThumbnailSuffix = ".TMP";
 
 bool IsPlainFileName(const std::string& name) {
@@ -32,10 +34,18 @@ bool IsPlainFileName(const std::string& name) {
            name.find('\0') == std::string::npos;
 }
 
-bool HasThumbnailSuffix(const std::string& name) {
-    const std::size_t n = std::strlen(kThumbnailSuffix);
-    return name.size() >= n &&
-           text::EqualsIgnoringAsciiCase(std::string_view(name).substr(name.size() - n),
+// Names the unique-name service gives thumbnails: "PX", four hexadecimal digits, ".TMP". Only
+// these are swept, so a cache that fell back to the shared temporary directory never deletes
+// other programs' temporary files.
+bool IsThumbnailName(const std::string& name) {
+    const std::size_t prefix = std::strlen(MCacheFileManager::kImageFilePrefix);
+    const std::size_t suffix = std::strlen(kThumbnailSuffix);
+    if (name.size() != prefix + kThumbnailDigits + suffix) return false;
+    if (name.compare(0, prefix, MCacheFileManager::kImageFilePrefix) != 0) return false;
+    for (std::size_t i = prefix; i < prefix + kThumbnailDigits; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    }
+    return text::EqualsIgnoringAsciiCase(std::string_view(name).substr(prefix + kThumbnailDigits),
                                          kThumbnailSuffix);
 }
 
@@ -386,7 +396,7 @@ void MCacheFileManager::Sweep() {
     for (fs::directory_iterator it(directory_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code kind_ec;
-        if (it->is_directory(kind_ec) || !HasThumbnailSuffix(name)) continue;
+        if (it->is_directory(kind_ec) || !IsThumbnailName(name)) continue;
         if (IndexOfImageFile(name) < 0) orphans.push_back(it->path());
     }
     for (const auto& orphan : orphans) fs::remove(orphan, ec);

@@ -40,6 +40,8 @@ class MCacheFileManager : protected MItemList {
     static constexpr const char* kIndexFileName = "Pixelary.cac";
     static constexpr const char* kSignature = "MCache10";  // stored with its NUL: 9 bytes
     static constexpr std::size_t kSignatureSize = 9;
+    // Thumbnail files are named by CreateUniqueTempFile with this prefix.
+    static constexpr const char* kImageFilePrefix = "PX";
 
     MCacheFileManager() = default;
     ~MCacheFileManager() override;
@@ -85,7 +87,8 @@ class MCacheFileManager : protected MItemList {
     // Writes the index into Directory: a new file renamed over the old one, so a failure leaves
     // the previous index intact. Raises EFCreateError when the file cannot be written.
     void Save() const;
-    // Deletes every "*.TMP" file of Directory that no record names.
+    // Deletes every thumbnail file ("PX", four hexadecimal digits, ".TMP") of Directory that no
+    // record names.
     void Sweep();
 
   private:

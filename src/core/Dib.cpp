@@ -164,7 +164,12 @@ Dib Dib::LoadFromStream(Stream& in) {
         in.SetPosition(start + kFileHeaderSize + h.size);
         CheckBitfields(in, h);
         const bool top_down = h.height < 0;
-        Dib dib(h.width, top_down ? -h.height : h.height, h.bit_count);
+        const int rows = top_down ? -h.height : h.height;
+        // The rows must be in the file before they are allocated: a tiny file may declare a
+        // huge picture.
+        const auto row_bytes = static_cast<std::int64_t>(StrideFor(h.width, h.bit_count)) * rows;
+        if (start + static_cast<std::int64_t>(offset) + row_bytes > in.Size()) Invalid();
+        Dib dib(h.width, rows, h.bit_count);
         if (h.bit_count <= 8) {
             const std::uint32_t full = 1u << h.bit_count;
             const std::uint32_t count = h.colors_used == 0 ? full : h.colors_used;

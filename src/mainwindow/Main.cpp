@@ -34,6 +34,8 @@
 #include "mainwindow/Strings.h"
 #include "model/MExplorerItem.h"
 #include "model/MWalkQueue.h"
+#include "scanner/HandOverPump.h"
+#include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
 
 // The images are compiled into this static library; its resources must be registered by hand.
@@ -99,6 +101,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Progress = -1;
     History = std::make_unique<MWalkQueue>(kHistoryCapacity);
     Cache = std::make_unique<MCacheFileManager>();
+    CreateScannerLink();
     FormCreate();
 }
 

@@ -31,7 +31,9 @@ class QToolButton;
 
 namespace pixelary {
 
+class HandOverPump;
 class MCacheFileManager;
+class ScanView;
 class MExplorerItem;
 class MFolderPath;
 class MScanIcon;
@@ -189,6 +191,7 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<MWalkQueue> History;
     std::unique_ptr<MExplorerItem> Folder;
     std::unique_ptr<MCacheFileManager> Cache;
+    std::unique_ptr<MScanIcon> Scanner;
 
     // Thumbnail view.
     void ArrangeItems();
@@ -203,6 +206,9 @@ class TMainForm : public QMainWindow {
     void OpenItem(int index);
     int EntryCount() const;
     MExplorerItem* Entry(int index) const;
+
+    // The grid as last laid out by ArrangeItems.
+    GridLayout CurrentGrid() const;
 
     // Scanner calls, on the main thread.
     void InvalidateItem(int index);
@@ -317,6 +323,7 @@ class TMainForm : public QMainWindow {
     void FormShow();
     void FormDestroy();
     void Shutdown();
+    void CreateScannerLink();
     void StartScanner(bool reload);
     void StopScanner();
 
@@ -332,13 +339,14 @@ class TMainForm : public QMainWindow {
     void PathComboChange(int index);
     void PathComboKeyPress(int key);
 
-    GridLayout CurrentGrid() const;
     void SetSelected(int index, bool selected);
     QSize NameSize(int index) const;
     QImage EntryPicture(MExplorerItem* entry) const;
     int OpenFileMouse() const;
     void SortChanged(QAction* viewItem, QAction* popupItem);
 
+    std::unique_ptr<ScanView> scanView_;
+    std::unique_ptr<HandOverPump> pump_;
     bool shown_ = false;
     bool shutDown_ = false;
     std::vector<QPixmap> PathImageList;

@@ -22,6 +22,7 @@
 #include "model/MWalkQueue.h"
 #include "platform/ItemIdList.h"
 #include "platform/ShellFolder.h"
+#include "scanner/MScanIcon.h"
 
 namespace pixelary {
 namespace {
@@ -230,8 +231,14 @@ void TMainForm::CmSortMinMaxClick() {
 void TMainForm::CmSortMaxMinClick() {
     CmSortMaxMin->setChecked(true);
     CmPopSortMaxMin->setChecked(true);
-    // Re-sorting in place keeps the running scan, the selection and the focus.
+    // Re-sorting in place keeps the selection and the focus. The scanner addresses entries by
+    // position, so a scan still running is started again over the new order: otherwise its
+    // next thumbnail would land on whichever entry now holds its old position, and entries moved
+    // before it would never get theirs. Thumbnails already made are found in the cache.
+    const bool scanning = Scanner && !Scanner->Finished();
+    if (scanning) StopScanner();
     if (Folder) Folder->SetAscending(false);
+    if (scanning) StartScanner(false);
     ItemPaint->update();
 }
 

@@ -82,9 +82,13 @@ void TMainForm::ItemScrollBoxResize() {
 void TMainForm::ArrangeItems() {
     if (!Folder) return;
     int mode = kViewNormal;
-    if (CmViewBrowse->isChecked()) mode = kViewBrowse;
-    if (CmViewFull->isChecked()) mode = kViewDetails;
-    if (CmViewNormal->isChecked()) mode = kViewNormal;
+    if (CmViewNormal->isChecked()) {
+        mode = kViewNormal;
+    } else if (CmViewBrowse->isChecked()) {
+        mode = kViewBrowse;
+    } else if (CmViewFull->isChecked()) {
+        mode = kViewDetails;
+    }
     const GridLayout grid = ArrangeGrid(mode, EntryCount(), ItemScrollBox->viewport()->size());
     ViewMode = grid.ViewMode;
     Columns = grid.Columns;
@@ -376,7 +380,6 @@ void TMainForm::ItemPaintMouseDown(QMouseEvent* event) {
             FocusIndex = index;
         } else if (hit.Target == HitInfo::kTargetName && OpenFileMouse() == kClickText) {
             OpenItem(index);
-            return;  // the folder load has replaced the entries
         }
     }
     if (ViewMode == kViewNormal && FocusIndex != previousFocus) PaintInfoPanel();

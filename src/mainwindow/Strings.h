@@ -2,12 +2,11 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 class QWidget;
 
 namespace pixelary {
-
-class Exception;
 
 // Ids of the program's string table.
 enum StringId : int {

@@ -27,8 +27,9 @@ int Sign(long long value) {
 int CompareDates(std::int32_t a, std::int32_t b) {
     const auto da = dosdate::ToDateTime(a);
     const auto db = dosdate::ToDateTime(b);
-    if (!da || !db)
+    if (!da || !db) {
         return Sign(static_cast<int>(da.has_value()) - static_cast<int>(db.has_value()));
+    }
     return *da < *db ? -1 : *da > *db ? 1 : 0;
 }
 

@@ -35,7 +35,6 @@ class MExplorerItem : public MShellItem {
     MExplorerItem(shell::FolderPtr folder, shell::IdList list);
     explicit MExplorerItem(int specialFolder);
     explicit MExplorerItem(const std::string& path);
-    explicit MExplorerItem(const char* path) : MExplorerItem(std::string(path)) {}
 
     // Enumerates MExplorerItem children and sorts them by SortKey and Ascending.
     void Fill(std::uint32_t flags) override;

@@ -6,6 +6,36 @@
 
 namespace pixelary {
 
+namespace {
+
+// Bottom-up merge sort. A comparison that reads the file system may see it change in the
+// middle of a sort and contradict itself; every step here is bounded by the runs' ends, so such
+// a comparison only gives an odd order, never a read outside the array (as the library sorts'
+// unguarded insertion steps can).
+void MergeSort(std::vector<MItem*>& nodes, const MItemList::Compare& compare) {
+    const std::size_t n = nodes.size();
+    std::vector<MItem*> merged(n);
+    for (std::size_t width = 1; width < n; width *= 2) {
+        for (std::size_t low = 0; low < n; low += 2 * width) {
+            const std::size_t middle = std::min(low + width, n);
+            const std::size_t high = std::min(low + 2 * width, n);
+            std::size_t left = low;
+            std::size_t right = middle;
+            std::size_t out = low;
+            while (left < middle && right < high) {
+                // the left node goes first unless the right one is strictly smaller: stable
+                merged[out++] =
+                    compare(nodes[right], nodes[left]) < 0 ? nodes[right++] : nodes[left++];
+            }
+            while (left < middle) merged[out++] = nodes[left++];
+            while (right < high) merged[out++] = nodes[right++];
+        }
+        nodes.swap(merged);
+    }
+}
+
+}  // namespace
+
 int MItemList::Count() const {
     int count = 0;
     for (MItem* node = Head; node != nullptr; node = node->Next) ++count;
@@ -96,10 +126,7 @@ void MItemList::Sort(const Compare& compare) {
     if (Head == nullptr) return;
     std::vector<MItem*> nodes;
     for (MItem* node = Head; node != nullptr; node = node->Next) nodes.push_back(node);
-    // A comparison that reads the file system may see it change in the middle of a sort; a
-    // merge sort stays within the array even when the order it is given is not consistent.
-    std::stable_sort(nodes.begin(), nodes.end(),
-                     [&](const MItem* a, const MItem* b) { return compare(a, b) < 0; });
+    MergeSort(nodes, compare);
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         nodes[k]->Prev = k == 0 ? nullptr : nodes[k - 1];
         nodes[k]->Next = k + 1 == nodes.size() ? nullptr : nodes[k + 1];

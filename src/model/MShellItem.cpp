@@ -57,11 +57,15 @@ void MShellItem::FromAbsoluteList(const shell::FolderPtr& desktop, shell::IdList
 }
 
 shell::FolderPtr MShellItem::BindToFolder() const {
+    shell::FolderPtr bound = BindToOwnFolder();
+    return bound ? bound : parent_folder_;
+}
+
+shell::FolderPtr MShellItem::BindToOwnFolder() const {
     if (!parent_folder_) return nullptr;
     const shell::IdList last = CopyLastId();
-    shell::FolderPtr bound;
-    if (shell::idlist::Count(last) > 0) bound = parent_folder_->BindToObject(last);
-    return bound ? bound : parent_folder_;
+    if (shell::idlist::Count(last) == 0) return parent_folder_;
+    return parent_folder_->BindToObject(last);
 }
 
 std::string MShellItem::GetDisplayName(std::uint32_t flags) const {

@@ -24,13 +24,15 @@ class MShellItem : public MPidl {
     // The item a path text names; the desktop when the text cannot be parsed or its folder
     // bound. Raises the errors of the special-folder constructor.
     explicit MShellItem(const std::string& path);
-    explicit MShellItem(const char* path) : MShellItem(std::string(path)) {}
 
     const shell::FolderPtr& ParentFolder() const { return parent_folder_; }
 
     // The folder this item stands for; ParentFolder itself when the item is no folder or the
     // desktop.
     shell::FolderPtr BindToFolder() const;
+    // The folder this item stands for: ParentFolder for the desktop, none when the item is no
+    // folder (a file, or a folder that has gone).
+    shell::FolderPtr BindToOwnFolder() const;
     // shell::SHGDN_NORMAL or shell::SHGDN_FORPARSING; empty when the shell refuses.
     std::string GetDisplayName(std::uint32_t flags) const;
     std::uint32_t GetAttributes(std::uint32_t mask) const;
@@ -79,13 +81,23 @@ std::unique_ptr<MPidl> ParsePath(const std::string& path);
 template <typename MakeChild>
 bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
     if (!children_) children_ = std::make_unique<MItemList>();
-    shell::FolderPtr folder = BindToFolder();
+    // A file or a vanished folder lists nothing, rather than the folder that holds it.
+    shell::FolderPtr folder = BindToOwnFolder();
     if (!folder) return false;
     auto lists = folder->EnumObjects(flags);
     if (!lists) return false;
     ForgetChildCursor();
     children_->Clear();
-    for (auto& list : *lists) children_->Append(makeChild(folder, std::move(list)));
+    // Linked here and handed over as one chain: appending one at a time walks the list each time.
+    MItem* first = nullptr;
+    MItem* last = nullptr;
+    for (auto& list : *lists) {
+        MItem* child = makeChild(folder, std::move(list));
+        child->Prev = last;
+        (last == nullptr ? first : last->Next) = child;
+        last = child;
+    }
+    children_->Insert(0, first);
     return true;
 }
 

@@ -29,6 +29,7 @@ using shell::IdList;
 using shell::ItemView;
 
 constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX of the usual Linux file systems
+constexpr char kHomeItemName[] = "Home";    // the home item's name; only its kind counts
 
 // A resolved item: what it is and, below the file system, its absolute path.
 struct Node {
@@ -79,6 +80,14 @@ bool IsDirectory(const std::string& path) {
     return StatPath(path, info) && S_ISDIR(info.st_mode);
 }
 
+// True when path is root or lies below it.
+bool IsUnder(const std::string& path, const std::string& root) {
+    if (root.empty()) return false;
+    if (root == "/" || path == root) return true;
+    return path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+           path[root.size()] == '/';
+}
+
 std::string ParentOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos || slash == 0) return "/";
@@ -114,6 +123,8 @@ class LinuxFolder : public shell::ShellFolder {
     // False when dir cannot be read.
     bool ListDirectory(const std::string& dir, std::uint32_t flags, std::vector<IdList>& out) const;
     std::optional<IdList> ParseAbsolutePath(const std::string& path) const;
+    // The list of the home folder or volume that holds path; root receives its path.
+    IdList RootListFor(const std::string& path, std::string& root) const;
     NodeKind KindOnDisk(const Node& node) const;
 
     std::shared_ptr<const ShellRoots> roots_;
@@ -194,7 +205,7 @@ std::optional<std::vector<IdList>> LinuxFolder::EnumObjects(std::uint32_t flags)
     std::vector<IdList> out;
     const bool want_folders = (flags & shell::SHCONTF_FOLDERS) != 0;
     if (self_.kind == NodeKind::Desktop && want_folders) {
-        if (IsDirectory(roots_->Home)) out.push_back(ItemOrEmpty(kind::kHome, "Home"));
+        if (IsDirectory(roots_->Home)) out.push_back(ItemOrEmpty(kind::kHome, kHomeItemName));
         out.push_back(ItemOrEmpty(kind::kComputer, kComputerName));
     }
     if (self_.kind == NodeKind::Computer) {
@@ -294,27 +305,8 @@ std::optional<IdList> LinuxFolder::SetNameOf(const IdList& relative, std::string
 std::optional<IdList> LinuxFolder::ParseAbsolutePath(const std::string& path) const {
     struct stat info {};
     if (!IsCleanAbsolutePath(path) || !StatPath(path, info)) return std::nullopt;
-    auto under = [&](const std::string& root) {
-        return !root.empty() &&
-               (path == root || root == "/" ||
-                (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-                 path[root.size()] == '/'));
-    };
-    IdList list;
     std::string root;
-    if (under(roots_->Home) && roots_->Home != "/") {
-        root = roots_->Home;
-        list = ItemOrEmpty(kind::kHome, "Home");
-    } else {
-        root = "/";
-        for (const std::string& volume : roots_->Volumes) {
-            if (IsCleanAbsolutePath(volume) && under(volume) && volume.size() > root.size()) {
-                root = volume;
-            }
-        }
-        list = shell::idlist::Concat(ItemOrEmpty(kind::kComputer, kComputerName),
-                                     ItemOrEmpty(kind::kVolume, root));
-    }
+    IdList list = RootListFor(path, root);
     const std::filesystem::path rest = std::filesystem::path(path).lexically_relative(root);
     for (const auto& component : rest) {
         const std::string name = component.string();
@@ -324,6 +316,23 @@ std::optional<IdList> LinuxFolder::ParseAbsolutePath(const std::string& path) co
         list = shell::idlist::Concat(list, *item);
     }
     return list;
+}
+
+// Paths in the home folder are reached through it; any other through its volume, the mount
+// point nearest to it.
+IdList LinuxFolder::RootListFor(const std::string& path, std::string& root) const {
+    if (roots_->Home != "/" && IsUnder(path, roots_->Home)) {
+        root = roots_->Home;
+        return ItemOrEmpty(kind::kHome, kHomeItemName);
+    }
+    root = "/";
+    for (const std::string& volume : roots_->Volumes) {
+        if (IsCleanAbsolutePath(volume) && IsUnder(path, volume) && volume.size() > root.size()) {
+            root = volume;
+        }
+    }
+    return shell::idlist::Concat(ItemOrEmpty(kind::kComputer, kComputerName),
+                                 ItemOrEmpty(kind::kVolume, root));
 }
 
 std::optional<IdList> LinuxFolder::ParseDisplayName(std::string_view displayName) {
@@ -348,6 +357,14 @@ std::string LinuxFolder::GetTypeName(const IdList& relative) {
     return TypeNameFor(KindOnDisk(*node), node->path);
 }
 
+// Mounts of the system's own state; removable media under /run/media are the user's.
+bool IsSystemMount(const std::string& root) {
+    for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/boot/efi"}) {
+        if (IsUnder(root, prefix)) return !IsUnder(root, "/run/media");
+    }
+    return false;
+}
+
 // Volumes worth browsing: real file systems mounted on directories, "/" first.
 std::vector<std::string> MountedVolumes() {
     static const std::set<QByteArray> kPseudo = {
@@ -361,10 +378,7 @@ std::vector<std::string> MountedVolumes() {
         }
         const std::string root = storage.rootPath().toStdString();
         if (root == "/" || !IsCleanAbsolutePath(root) || !IsDirectory(root)) continue;
-        if (root.starts_with("/proc") || root.starts_with("/sys") || root.starts_with("/dev") ||
-            root.starts_with("/run")) {
-            continue;
-        }
+        if (IsSystemMount(root)) continue;
         if (std::find(volumes.begin(), volumes.end(), root) == volumes.end()) {
             volumes.push_back(root);
         }

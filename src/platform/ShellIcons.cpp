@@ -8,6 +8,7 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStandardPaths>
 #include <QThread>
 
 #include "platform/DibImage.h"
@@ -17,7 +18,8 @@ namespace pixelary::platform {
 namespace {
 
 constexpr char kFolderMime[] = "inode/directory";
-constexpr char kFallbackTheme[] = "Adwaita";
+constexpr char kPreferredTheme[] = "Adwaita";
+constexpr char kBaseTheme[] = "hicolor";
 
 int SideOf(shell::IconSize size) {
     return size == shell::IconSize::Small ? kSmallIconSide : kLargeIconSide;
@@ -29,17 +31,25 @@ bool CanUseThemeIcons() {
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
-// Without a desktop session no theme is named; a theme installed on the system still gives
-// the user's kind of icons.
+// Without a desktop session (offscreen, minimal) no theme is named and only Qt's own icons are
+// searched; the themes installed in the XDG data folders still give the user's kind of icons.
 void EnsureIconTheme() {
     static bool done = false;
     if (done) return;
     done = true;
-    if (!QIcon::fallbackThemeName().isEmpty() && QIcon::fallbackThemeName() != "hicolor") return;
-    for (const QString& dir : QIcon::themeSearchPaths()) {
-        if (QFileInfo::exists(dir + "/" + kFallbackTheme + "/index.theme")) {
-            QIcon::setFallbackThemeName(kFallbackTheme);
-            return;
+    if (!QIcon::themeName().isEmpty()) return;
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& dir : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                        "icons", QStandardPaths::LocateDirectory)) {
+        if (!paths.contains(dir)) paths << dir;
+    }
+    QIcon::setThemeSearchPaths(paths);
+    for (const QString& theme : {QString(kPreferredTheme), QString(kBaseTheme)}) {
+        for (const QString& dir : paths) {
+            if (QFileInfo::exists(dir + "/" + theme + "/index.theme")) {
+                QIcon::setThemeName(theme);
+                return;
+            }
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "core/Exception.h"
 #include "core/Text.h"
 #include "readers/Rwbmpdib.h"
+#include "readers/Rwemfwmf.h"
 #include "readers/Rwpcx.h"
 #include "readers/Rwpsd.h"
 #include "readers/Rwtga.h"
@@ -38,11 +39,18 @@ struct ReaderRow {
     std::string_view extension;
     ReaderMaker make;
 };
+// clang-format off
 constexpr std::array kReaderTable = {
-    ReaderRow{"bmp", &Make<MDiskBMPDIB>}, ReaderRow{"dib", &Make<MDiskBMPDIB>},
-    ReaderRow{"pcx", &Make<MDiskPCX>},    ReaderRow{"psd", &Make<MDiskPSD>},
-    ReaderRow{"tga", &Make<MDiskTGA>},    ReaderRow{"tif", &Make<MDiskTIF>},
+    ReaderRow{"bmp", &Make<MDiskBMPDIB>},
+    ReaderRow{"dib", &Make<MDiskBMPDIB>},
+    ReaderRow{"emf", &Make<MDiskEMFWMF>},
+    ReaderRow{"wmf", &Make<MDiskEMFWMF>},
+    ReaderRow{"pcx", &Make<MDiskPCX>},
+    ReaderRow{"psd", &Make<MDiskPSD>},
+    ReaderRow{"tga", &Make<MDiskTGA>},
+    ReaderRow{"tif", &Make<MDiskTIF>},
 };
+// clang-format on
 
 std::mutex g_library_mutex;
 LibraryReaderFactory g_library_factory;

@@ -75,7 +75,8 @@ MDiskPSD::MDiskPSD(const std::string& path, const std::string& extension)
     }
     ImageInfo.Width = static_cast<std::int32_t>(columns);
     ImageInfo.Height = static_cast<std::int32_t>(rows);
-    ImageInfo.BitCount = static_cast<std::uint16_t>(std::min(depth_ * channels_, 24));
+    ImageInfo.BitCount =
+        static_cast<std::uint16_t>(std::min<std::int64_t>(std::int64_t{depth_} * channels_, 24));
     ImageInfo.XPelsPerMeter = kPsdResolution;
     ImageInfo.YPelsPerMeter = kPsdResolution;
     CheckLayout();

@@ -122,17 +122,19 @@ TEST_F(CacheTest, LoadDropsRecordsWithoutImageAndSweepsOrphans) {
     cache.Save();
     fs::remove(dir.Slash() + "PX0002.TMP");
     WriteFileOfSize(dir.Slash() + "PXBEEF.TMP", 10);  // a thumbnail no record names
-    WriteFileOfSize(dir.Slash() + "orphan.tmp", 10);  // the pattern ignores case
+    WriteFileOfSize(dir.Slash() + "PX00ff.tmp", 10);  // the suffix ignores case
+    WriteFileOfSize(dir.Slash() + "other.TMP", 10);   // not a thumbnail name: kept
     WriteFileOfSize(dir.Slash() + "notes.txt", 10);
-    fs::create_directory(dir.Slash() + "SUB.TMP");
+    fs::create_directory(dir.Slash() + "PXD1D1.TMP");
 
     cache.Load();
     EXPECT_EQ(Paths(), std::vector<std::string>{"/p/kept.bmp"});
     EXPECT_TRUE(fs::exists(dir.Slash() + "PX0001.TMP"));
     EXPECT_FALSE(fs::exists(dir.Slash() + "PXBEEF.TMP"));
-    EXPECT_FALSE(fs::exists(dir.Slash() + "orphan.tmp"));
+    EXPECT_FALSE(fs::exists(dir.Slash() + "PX00ff.tmp"));
+    EXPECT_TRUE(fs::exists(dir.Slash() + "other.TMP"));
     EXPECT_TRUE(fs::exists(dir.Slash() + "notes.txt"));
-    EXPECT_TRUE(fs::is_directory(dir.Slash() + "SUB.TMP"));
+    EXPECT_TRUE(fs::is_directory(dir.Slash() + "PXD1D1.TMP"));
 }
 
 TEST_F(CacheTest, WrongSignatureOrMissingCountIsAnEmptyIndexAndSweepsEverything) {

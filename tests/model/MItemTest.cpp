@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/MItem.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "model/MItem.h"
 
 namespace pixelary {
 namespace {
@@ -80,6 +80,25 @@ TEST(MItemList, SortRelinksInOrder) {
     MItemList empty;
     empty.Sort([](const MItem*, const MItem*) { return 0; });
     EXPECT_EQ(empty.Head, nullptr);
+}
+
+// A comparison that reads the file system can contradict itself when files change mid-sort;
+// the sort must still keep every node and stay inside its array.
+TEST(MItemList, SortSurvivesAnInconsistentComparison) {
+    int live = 0;
+    {
+        MItemList list;
+        for (int v = 0; v < 200; ++v) list.Append(new Node(v % 10, &live));
+        unsigned state = 12345;
+        list.Sort([&state](const MItem*, const MItem*) {
+            state = state * 1103515245u + 12345u;
+            return static_cast<int>((state >> 16) % 3) - 1;
+        });
+        EXPECT_EQ(list.Count(), 200);
+        EXPECT_EQ(Values(list).size(), 200u);
+        EXPECT_EQ(live, 200);
+    }
+    EXPECT_EQ(live, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,6 +169,24 @@ TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
     }
 }
 
+TEST(Pixthumb, MetafilesKeepTheReferenceDeviceShape) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    // A placeable metafile is converted for a 1920 x 1080 screen, its window stretched over it.
+    ASSERT_EQ(RunPixthumb(test::Fixture("metafile/placeable.wmf") + " " + out), 0);
+    const Dib wmf = Dib::LoadFromFile(out);
+    EXPECT_EQ(wmf.Width(), ThumbnailSize(1920, 1080).Width);
+    EXPECT_EQ(wmf.Height(), ThumbnailSize(1920, 1080).Height);
+    EXPECT_EQ(wmf.PixelRgb(2, wmf.Height() - 2), 0x0000FFu);
+    EXPECT_EQ(wmf.PixelRgb(wmf.Width() * 3 / 4, wmf.Height() / 2), 0xFF0000u);
+    ASSERT_EQ(RunPixthumb(test::Fixture("metafile/device1024.emf") + " " + out), 0);
+    const Dib emf = Dib::LoadFromFile(out);
+    EXPECT_EQ(emf.Width(), ThumbnailSize(1024, 768).Width);
+    EXPECT_EQ(emf.Height(), ThumbnailSize(1024, 768).Height);
+    EXPECT_EQ(emf.PixelRgb(5, 5), 0x00FF00u);
+    EXPECT_EQ(emf.PixelRgb(88, 5), 0xFFFFFFu);
+}
+
 TEST(Pixthumb, ExitStatus) {
     test::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
@@ -178,7 +197,11 @@ TEST(Pixthumb, ExitStatus) {
     // Not a picture key, a name too short, a file no reader takes.
     EXPECT_EQ(RunPixthumb(test::Fixture("bmp/README.txt") + " " + out), 1);
     EXPECT_EQ(RunPixthumb("bmp " + out), 1);
-    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 1);
+    const std::string junk = dir.File("junk.bmp");
+    std::ofstream(junk) << std::string(64, 'j');
+    EXPECT_EQ(RunPixthumb(junk + " " + out), 1);
+    // A file the own reader refuses falls back to the image library.
+    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 0);
     EXPECT_EQ(RunPixthumb(dir.File("missing.bmp") + " " + out), 1);
     // The format key is the last three bytes, with or without a dot.
     test::TempDir copy;

@@ -256,6 +256,15 @@ TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
     EXPECT_EQ(asked, (std::vector<std::string>{"bmp", "bmp", "bmp", "jpg"}));
 }
 
+TEST_F(Factory, MetafilesWithoutTheMetafileLayerAreEmptyPictures) {
+    UseStandIn();
+    auto reader = CreateDiskImage(test::Fixture("metafile/device1024.emf"), "emf");
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->GetWidth(), 1);
+    EXPECT_EQ(reader->GetBitCount(), 1);
+    EXPECT_TRUE(asked.empty());  // the metafile reader never refuses
+}
+
 TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
     EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);  // no library
     UseStandIn(true);

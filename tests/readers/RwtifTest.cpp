@@ -1,2 +1,235 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+
+#include <map>
+
+#include "ReaderTestSupport.h"
+#include "core/Exception.h"
+#include "readers/Rwtif.h"
+
+namespace pixelary {
+namespace {
+
+using test::Bytes;
+
+// A TIFF file built in memory: one directory at offset 8, then a data area.
+class TiffBuilder {
+  public:
+    explicit TiffBuilder(bool bigEndian = false) : big_(bigEndian) {}
+    // A tag whose value fits its field (SHORT is stored in the field's first two bytes).
+    TiffBuilder& Tag(unsigned tag, unsigned type, std::uint32_t count, std::uint32_t value) {
+        tags_[tag] = {type, count, value, -1};
+        return *this;
+    }
+    // A tag whose data lies in the data area at the given offset into it.
+    TiffBuilder& TagAt(unsigned tag, unsigned type, std::uint32_t count, int dataOffset) {
+        tags_[tag] = {type, count, 0, dataOffset};
+        return *this;
+    }
+    TiffBuilder& Data(const Bytes& bytes) {
+        data_ = bytes.data;
+        return *this;
+    }
+    std::uint32_t DataStart() const {
+        return 8 + 2 + 12 * static_cast<std::uint32_t>(tags_.size()) + 4;
+    }
+    std::vector<std::uint8_t> Build() const {
+        Bytes b;
+        b.Text(big_ ? "MM" : "II");
+        U16(b, 42);
+        U32(b, 8);
+        U16(b, static_cast<unsigned>(tags_.size()));
+        for (const auto& [tag, t] : tags_) {
+            U16(b, tag);
+            U16(b, t.type);
+            U32(b, t.count);
+            if (t.data_offset >= 0) {
+                U32(b, DataStart() + static_cast<std::uint32_t>(t.data_offset));
+            } else if (t.type == 3 && t.count == 1) {
+                U16(b, t.value);
+                U16(b, 0);
+            } else {
+                U32(b, t.value);
+            }
+        }
+        U32(b, 0);
+        b.Raw(data_);
+        return b.data;
+    }
+    void U16(Bytes& b, unsigned v) const { big_ ? b.U16BE(v) : b.U16(v); }
+    void U32(Bytes& b, std::uint32_t v) const { big_ ? b.U32BE(v) : b.U32(v); }
+
+  private:
+    struct TagValue {
+        unsigned type;
+        std::uint32_t count;
+        std::uint32_t value;
+        int data_offset;
+    };
+    bool big_;
+    std::map<unsigned, TagValue> tags_;
+    std::vector<std::uint8_t> data_;
+};
+
+// A w x h picture of the given layout whose single strip is the data area's start.
+TiffBuilder Picture(unsigned w, unsigned h, unsigned bits, unsigned samples, unsigned photometric,
+                    bool bigEndian = false) {
+    TiffBuilder t(bigEndian);
+    t.Tag(256, 3, 1, w).Tag(257, 4, 1, h).Tag(259, 3, 1, 1).Tag(262, 3, 1, photometric);
+    t.Tag(277, 3, 1, samples).TagAt(273, 4, 1, 0);
+    if (samples == 1) t.Tag(258, 3, 1, bits);
+    return t;
+}
+
+std::string Write(const test::TempDir& dir, const TiffBuilder& t,
+                  const std::string& name = "t.tif") {
+    const std::string path = dir.File(name);
+    test::WriteFile(path, t.Build());
+    return path;
+}
+
+void ExpectRefused(const std::string& path) {
+    try {
+        MDiskTIF reader(path, "tif");
+        ADD_FAILURE() << "accepted " << path;
+    } catch (const EInOutError& error) {
+        EXPECT_STREQ(error.what(), "Tiff format not supply");
+    }
+}
+
+TEST(Tif, RefusedVariants) {
+    for (const char* name :
+         {"tif/lzw.tif", "tif/packbits.tif", "tif/grey8.tif", "tif/palette.tif"}) {
+        ExpectRefused(test::Fixture(name));
+    }
+    test::TempDir dir;
+    for (unsigned compression : {5u, 7u, 32773u}) {
+        TiffBuilder t = Picture(8, 1, 1, 1, 1);
+        t.Tag(259, 3, 1, compression).Data(Bytes{}.Fill(1, 0));
+        ExpectRefused(Write(dir, t));
+    }
+    TiffBuilder no_compression = Picture(8, 1, 1, 1, 1);
+    no_compression.Tag(259, 3, 0, 0);  // count 0: the value 0 is taken, as without the tag
+    ExpectRefused(Write(dir, no_compression.Data(Bytes{}.Fill(1, 0))));
+    Bytes bad_version;
+    bad_version.Text("II").U16(43).U32(8).Fill(20, 0);
+    test::WriteFile(dir.File("v.tif"), bad_version.data);
+    ExpectRefused(dir.File("v.tif"));
+    // No strip offsets, a width beyond the limit, too few strips for the rows.
+    TiffBuilder no_strips(false);
+    no_strips.Tag(256, 3, 1, 8).Tag(257, 3, 1, 1).Tag(259, 3, 1, 1).Tag(262, 3, 1, 1);
+    ExpectRefused(Write(dir, no_strips));
+    TiffBuilder wide = Picture(70000, 1, 1, 1, 1);
+    wide.Tag(256, 4, 1, 70000);
+    ExpectRefused(Write(dir, wide));
+    TiffBuilder few = Picture(8, 10, 1, 1, 1);
+    few.Tag(278, 3, 1, 2);
+    ExpectRefused(Write(dir, few.Data(Bytes{}.Fill(10, 0))));
+}
+
+TEST(Tif, BigEndianAndAnyOtherByteOrderMark) {
+    MDiskTIF msb(test::Fixture("tif/rgb24-msb.tif"), "tif");
+    MDiskTIF lsb(test::Fixture("tif/rgb24.tif"), "tif");
+    EXPECT_EQ(test::DecodeFull(msb).Pixels(), test::DecodeFull(lsb).Pixels());
+    test::TempDir dir;
+    std::vector<std::uint8_t> bytes = Picture(8, 1, 1, 1, 1, true).Data(Bytes{}.U8(0xF0)).Build();
+    bytes[0] = 'X';  // not "II": read big-endian
+    bytes[1] = 'Y';
+    test::WriteFile(dir.File("x.tif"), bytes);
+    MDiskTIF reader(dir.File("x.tif"), "tif");
+    EXPECT_EQ(reader.GetWidth(), 8);
+    EXPECT_EQ(test::DecodeFull(reader).PixelValue(0, 0), 1u);
+}
+
+TEST(Tif, BilevelPhotometricSetsWhite) {
+    test::TempDir dir;
+    // White is zero: stored 0 bits are delivered as 1, which is white.
+    MDiskTIF white(Write(dir, Picture(8, 1, 1, 1, 0).Data(Bytes{}.U8(0x0F))), "tif");
+    const Dib dib = test::DecodeFull(white);
+    EXPECT_EQ(dib.PixelRgb(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(dib.PixelRgb(7, 0), 0u);
+    EXPECT_EQ(white.GetColor(1), 0xFFFFFFu);
+    MDiskTIF a(test::Fixture("tif/miniswhite.tif"), "tif");
+    MDiskTIF b(test::Fixture("tif/minisblack.tif"), "tif");
+    const Dib da = test::DecodeFull(a), db = test::DecodeFull(b);
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(da.PixelRgb(x, 5), db.PixelRgb(x, 5));
+}
+
+TEST(Tif, ExtraSamplesAreDroppedWithTheStoredPixelSize) {
+    test::TempDir dir;
+    TiffBuilder t = Picture(2, 1, 8, 4, 2);
+    t.TagAt(258, 3, 4, 8).TagAt(273, 4, 1, 0);
+    Bytes data;
+    data.U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(7).U8(8).U16(8).U16(8).U16(8).U16(8);
+    MDiskTIF reader(Write(dir, t.Data(data)), "tif");
+    EXPECT_EQ(reader.GetBitCount(), 24);
+    const Dib dib = test::DecodeFull(reader);
+    EXPECT_EQ(dib.PixelRgb(0, 0), 0x010203u);
+    EXPECT_EQ(dib.PixelRgb(1, 0), 0x050607u);
+}
+
+TEST(Tif, CmykIsDeliveredAsStored) {
+    test::TempDir dir;
+    TiffBuilder t = Picture(1, 1, 8, 4, 5);
+    t.TagAt(258, 3, 4, 4).TagAt(273, 4, 1, 0);
+    MDiskTIF reader(
+        Write(dir, t.Data(Bytes{}.U8(10).U8(20).U8(30).U8(40).U16(8).U16(8).U16(8).U16(8))), "tif");
+    EXPECT_EQ(reader.GetBitCount(), 32);
+    const Dib dib = test::DecodeFull(reader);
+    EXPECT_EQ(dib.Row(0)[0], 10);
+    EXPECT_EQ(dib.Row(0)[3], 40);
+}
+
+TEST(Tif, Resolutions) {
+    MDiskTIF inch(test::Fixture("tif/dpi300.tif"), "tif");
+    EXPECT_EQ(inch.GetXResolution(), 300);
+    MDiskTIF cm(test::Fixture("tif/dpcm118.tif"), "tif");
+    EXPECT_EQ(cm.GetXResolution(), 46);  // 11800 / 254
+    test::TempDir dir;
+    TiffBuilder t = Picture(8, 1, 1, 1, 1);
+    Bytes data;
+    data.U8(0).Fill(3, 0).U32(300).U32(1).U32(118).U32(1).U32(5).U32(0);
+    t.TagAt(273, 4, 1, 0).TagAt(282, 5, 1, 4).TagAt(283, 5, 1, 12).Tag(296, 3, 1, 2);
+    MDiskTIF dpi(Write(dir, t.Data(data)), "tif");
+    EXPECT_EQ(dpi.GetXResolution(), 300);
+    EXPECT_EQ(dpi.GetYResolution(), 118);
+    t.Tag(296, 3, 1, 3).TagAt(283, 5, 1, 20);  // per centimetre; a zero denominator gives 0
+    MDiskTIF centimetre(Write(dir, t, "c.tif"), "tif");
+    EXPECT_EQ(centimetre.GetXResolution(), 30000 / 254);
+    EXPECT_EQ(centimetre.GetYResolution(), 0);
+}
+
+TEST(Tif, StripsLocateRows) {
+    test::TempDir dir;
+    // 3 strips of 10 rows, 1 byte each, stored in reverse order.
+    TiffBuilder t = Picture(8, 30, 1, 1, 1);
+    t.Tag(278, 3, 1, 10).TagAt(273, 4, 3, 0);
+    Bytes data;
+    const std::uint32_t rows_at = t.DataStart() + 12;
+    data.U32(rows_at + 20).U32(rows_at + 10).U32(rows_at);
+    for (int strip = 2; strip >= 0; --strip) {
+        for (int r = 0; r < 10; ++r) data.U8(strip * 10 + r);
+    }
+    MDiskTIF reader(Write(dir, t.Data(data)), "tif");
+    const Dib dib = test::DecodeFull(reader);
+    for (int y : {0, 9, 10, 25, 29}) {
+        EXPECT_EQ(dib.Row(y)[0], y) << y;
+    }
+    // The same with 16-bit offsets, and a table pointing beyond the file.
+    TiffBuilder short_table = Picture(8, 30, 1, 1, 1);
+    short_table.Tag(278, 3, 1, 10).TagAt(273, 3, 3, 0);
+    Bytes short_data;
+    const std::uint32_t short_rows_at = short_table.DataStart() + 6;
+    short_data.U16(short_rows_at + 20).U16(short_rows_at + 10).U16(short_rows_at);
+    for (int strip = 2; strip >= 0; --strip) {
+        for (int r = 0; r < 10; ++r) short_data.U8(strip * 10 + r);
+    }
+    MDiskTIF shorts(Write(dir, short_table.Data(short_data), "s.tif"), "tif");
+    EXPECT_EQ(test::DecodeFull(shorts).Row(25)[0], 25);
+    TiffBuilder beyond = Picture(8, 30, 1, 1, 1);
+    beyond.Tag(278, 3, 1, 1).Tag(273, 4, 100000000, 16);
+    EXPECT_THROW(MDiskTIF(Write(dir, beyond, "b.tif"), "tif"), Exception);
+}
+
+}  // namespace
+}  // namespace pixelary

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT.
 // Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
+// pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]: see FolderScan.h.
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -10,9 +12,12 @@
 #include <string>
 #include <string_view>
 
+#include "FolderScan.h"
 #include "core/Dib.h"
 #include "core/Exception.h"
+#include "metafile/MetafileLoader.h"
 #include "readers/Rwimage.h"
+#include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 
 namespace {
@@ -70,6 +75,12 @@ std::string FormatKey(const std::string& path) {
     return key;
 }
 
+bool IsMetafile(const std::string& path) {
+    if (path.size() < kFormatKeyLength + 1) return false;
+    const std::string key = FormatKey(path);
+    return key == "emf" || key == "wmf";
+}
+
 pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
     const pixelary::ThumbnailExtent size = pixelary::ThumbnailSize(
         reader.GetWidth(), reader.GetHeight(), options.box_width, options.box_height);
@@ -117,11 +128,32 @@ int Run(const Options& options) {
 
 }  // namespace
 
+// Metafile text needs fonts, hence a GUI application (no display needed).
+void StartGuiApplication(std::optional<QGuiApplication>& application, int& argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application.emplace(argc, argv);
+}
+
 int main(int argc, char** argv) {
+    std::optional<QGuiApplication> application;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) != "--folder") continue;
+        // A folder may hold metafiles.
+        StartGuiApplication(application, argc, argv);
+        pixelary::metafile::InstallMetafileLoader();
+        return RunFolderScan(argc, argv);
+    }
     const auto options = ParseArguments(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n");
+        std::fprintf(stderr,
+                     "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n"
+                     "       pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]\n");
         return kExitUsage;
     }
+    // Files the own readers refuse, and the library formats, go through the image component.
+    pixelary::RegisterLibraryReader();
+    // Other pictures start faster without a GUI application.
+    if (IsMetafile(options->input)) StartGuiApplication(application, argc, argv);
+    pixelary::metafile::InstallMetafileLoader();
     return Run(*options);
 }

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPainter>
+#include <QRectF>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace pixelary::metafile {
+
+// The enhanced-metafile header fields a player needs.
+struct EmfHeader {
+    QRect bounds;         // device pixels, inclusive
+    QRect frame;          // hundredths of a millimetre, inclusive
+    QSize device_pixels;  // reference device
+    QSize device_millimetres;
+    std::uint32_t handles = 0;
+};
+
+// The header of an enhanced metafile, or none when the bytes are not one.
+std::optional<EmfHeader> ReadEmfHeader(const std::vector<std::uint8_t>& bytes);
+
+// Plays every record of an enhanced metafile, fitting its frame into target.
+void PlayEmf(const std::vector<std::uint8_t>& bytes, const EmfHeader& header, QPainter& painter,
+             const QRectF& target);
+
+}  // namespace pixelary::metafile

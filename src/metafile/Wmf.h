@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPainter>
+#include <QRectF>
+#include <cstdint>
+#include <vector>
+
+namespace pixelary::metafile {
+
+// True when bytes start with a classic metafile header (memory or disk type, 9-word header).
+bool IsWindowsMetafile(const std::vector<std::uint8_t>& bytes);
+
+// Plays a classic metafile (without a placeable header) so that its window fills target, as a
+// metafile converted without a picture description is stretched over its whole device.
+void PlayWmf(const std::vector<std::uint8_t>& bytes, QPainter& painter, const QRectF& target);
+
+}  // namespace pixelary::metafile

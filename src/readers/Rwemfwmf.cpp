@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "readers/Rwemfwmf.h"
+
+#include <mutex>
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "readers/ByteOrder.h"
+
+namespace pixelary {
+
+namespace {
+
+// Placeable header (22 bytes): +0 key, +4 handle, +6 bounding box (4 x 16 bits), +14 units per
+// inch, +16 reserved, +20 checksum = XOR of the ten 16-bit words before it.
+constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
+constexpr std::size_t kPlaceableSize = 22;
+constexpr std::size_t kChecksumAt = 20;
+// Whole-file loads stop here: no classic metafile a producer writes comes near it.
+constexpr std::int64_t kMaxMetafileBytes = std::int64_t{64} << 20;
+
+std::mutex g_loader_mutex;
+std::shared_ptr<MetafileLoader> g_loader;
+
+std::shared_ptr<MetafileLoader> Loader() {
+    std::lock_guard lock(g_loader_mutex);
+    return g_loader;
+}
+
+bool ChecksumMatches(const std::uint8_t* header) {
+    std::uint16_t sum = 0;
+    for (std::size_t at = 0; at < kChecksumAt; at += 2) sum ^= bytes::U16LE(header + at);
+    return sum == bytes::U16LE(header + kChecksumAt);
+}
+
+}  // namespace
+
+void SetMetafileLoader(std::shared_ptr<MetafileLoader> loader) {
+    std::lock_guard lock(g_loader_mutex);
+    g_loader = std::move(loader);
+}
+
+MDiskEMFWMF::MDiskEMFWMF(const std::string& path, const std::string& extension)
+    : MDiskImage(path, extension) {
+    const std::shared_ptr<MetafileLoader> loader = Loader();
+    if (loader && extension == "wmf") LoadPlaceable(*loader);
+    if (loader && !metafile_) metafile_ = loader->FromEnhancedFile(path);
+    Describe();
+}
+
+MDiskEMFWMF::~MDiskEMFWMF() = default;
+
+// A failure here only means the file is not a placeable metafile.
+void MDiskEMFWMF::LoadPlaceable(MetafileLoader& loader) {
+    try {
+        FileStream file(FileName(), FileMode::OpenRead);
+        const std::int64_t size = file.Size();
+        if (size < static_cast<std::int64_t>(kPlaceableSize) || size > kMaxMetafileBytes) return;
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+        file.ReadBuffer(bytes.data(), bytes.size());
+        if (bytes::U32LE(bytes.data()) != kPlaceableKey || !ChecksumMatches(bytes.data())) return;
+        bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
+        metafile_ = loader.FromWindowsMetafileBits(std::move(bytes));
+    } catch (const Exception&) {
+        metafile_.reset();
+    }
+}
+
+// The size is the reference device's; its resolution is in pixels per metre. A device outside
+// the readers' side limit makes the file unusable.
+void MDiskEMFWMF::Describe() {
+    ImageInfo.Width = 1;
+    ImageInfo.Height = 1;
+    ImageInfo.BitCount = 1;
+    if (!metafile_) return;
+    const MetafileDevice device = metafile_->Device();
+    if (device.WidthPixels < 1 || device.WidthPixels > kMaxImageSide || device.HeightPixels < 1 ||
+        device.HeightPixels > kMaxImageSide) {
+        metafile_.reset();
+        return;
+    }
+    ImageInfo.Width = device.WidthPixels;
+    ImageInfo.Height = device.HeightPixels;
+    ImageInfo.BitCount = 24;
+    if (device.WidthMillimetres > 0) {
+        ImageInfo.XPelsPerMeter = static_cast<std::int32_t>(std::int64_t{device.WidthPixels} *
+                                                            1000 / device.WidthMillimetres);
+    }
+    if (device.HeightMillimetres > 0) {
+        ImageInfo.YPelsPerMeter = static_cast<std::int32_t>(std::int64_t{device.HeightPixels} *
+                                                            1000 / device.HeightMillimetres);
+    }
+}
+
+void MDiskEMFWMF::StretchBegin(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                               std::int32_t destWidth, std::int32_t destHeight) {
+    if (!metafile_) return;
+    dest_left_ = 0;
+    dest_top_ = 0;
+    dest_right_ = destWidth;
+    dest_bottom_ = destHeight;
+}
+
+void MDiskEMFWMF::StretchLines(Dib& bitmap, std::int32_t) {
+    if (!metafile_) return;
+    if (!metafile_->Play(bitmap, dest_left_, dest_top_, dest_right_, dest_bottom_)) {
+        bitmap = Dib();
+    }
+}
+
+void MDiskEMFWMF::StretchEnd() {}
+
+}  // namespace pixelary

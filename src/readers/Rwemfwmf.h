@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "readers/Rwimage.h"
+
+namespace pixelary {
+
+// The reference device an enhanced metafile was recorded for.
+struct MetafileDevice {
+    std::int32_t WidthPixels = 0;
+    std::int32_t HeightPixels = 0;
+    std::int32_t WidthMillimetres = 0;
+    std::int32_t HeightMillimetres = 0;
+};
+
+// A loaded enhanced metafile (the platform's metafile handle).
+class MetafilePicture {
+  public:
+    virtual ~MetafilePicture() = default;
+    virtual MetafileDevice Device() const = 0;
+    // Draws the whole picture onto bitmap, fitted to the rectangle; false when it cannot.
+    virtual bool Play(Dib& bitmap, std::int32_t left, std::int32_t top, std::int32_t right,
+                      std::int32_t bottom) = 0;
+};
+
+// The platform's metafile operations; the metafile layer installs one at start-up.
+class MetafileLoader {
+  public:
+    virtual ~MetafileLoader() = default;
+    // A classic metafile's bits (without the placeable header) as an enhanced metafile whose
+    // reference device is the screen; none when the bits are not a metafile.
+    virtual std::unique_ptr<MetafilePicture> FromWindowsMetafileBits(
+        std::vector<std::uint8_t> bits) = 0;
+    // An enhanced-metafile file opened by name; none when it is not one.
+    virtual std::unique_ptr<MetafilePicture> FromEnhancedFile(const std::string& path) = 0;
+};
+
+// Without a loader every metafile reads as the empty 1 x 1 picture.
+void SetMetafileLoader(std::shared_ptr<MetafileLoader> loader);
+
+// Reader of enhanced metafiles and placeable Windows metafiles. It never refuses a file: one it
+// cannot use describes an empty 1 x 1, 1-bit picture and draws nothing.
+class MDiskEMFWMF : public MDiskImage {
+  public:
+    MDiskEMFWMF(const std::string& path, const std::string& extension);
+    ~MDiskEMFWMF() override;
+
+    // Only records the destination size; the source rectangle is ignored.
+    void StretchBegin(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                      std::int32_t destWidth, std::int32_t destHeight) override;
+    // Plays the whole metafile onto bitmap at once; empties the bitmap when playing fails.
+    void StretchLines(Dib& bitmap, std::int32_t count) override;
+    void StretchEnd() override;
+
+  private:
+    void LoadPlaceable(MetafileLoader& loader);
+    void Describe();
+
+    std::unique_ptr<MetafilePicture> metafile_;
+    std::int32_t dest_left_ = 0;
+    std::int32_t dest_top_ = 0;
+    std::int32_t dest_right_ = 0;
+    std::int32_t dest_bottom_ = 0;
+};
+
+}  // namespace pixelary

@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "readers/Rwlib.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/Exception.h"
+
+namespace pixelary {
+
+namespace {
+
+constexpr const char* kBitError = "Lib bit error";
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::int32_t kMode555 = 15;
+constexpr std::int32_t kMode565 = 16;
+constexpr std::int32_t kMaxPaletteBits = 8;
+
+// Decoding failures of library reads reach no user: the factory simply finds no reader.
+void RWPixImageError(TPixImage&, std::int16_t, const std::string&) {}
+
+// The shared component with the settings the main window gives it.
+struct SharedComponent {
+    TPixImage image;
+    std::mutex lock;
+    SharedComponent() {
+        image.ImageReadRes = TImageReadRes::lAutoMatic;
+        image.OnImageError = RWPixImageError;
+    }
+};
+
+SharedComponent& Shared() {
+    static SharedComponent shared;
+    return shared;
+}
+
+// Clears the component's name, dropping its picture, when the load-copy sequence ends.
+class NameReset {
+  public:
+    explicit NameReset(TPixImage& image) : image_(image) {}
+    ~NameReset() { image_.SetImageName(std::string()); }
+    NameReset(const NameReset&) = delete;
+    NameReset& operator=(const NameReset&) = delete;
+
+  private:
+    TPixImage& image_;
+};
+
+}  // namespace
+
+TPixImage& RWPixImage() {
+    return Shared().image;
+}
+
+std::mutex& RWPixImageLock() {
+    return Shared().lock;
+}
+
+void RegisterLibraryReader(const std::string& moduleFolder) {
+    {
+        std::lock_guard lock(RWPixImageLock());
+        RWPixImage().ModuleFolder = moduleFolder;
+    }
+    SetLibraryReaderFactory([](const std::string& path, const std::string& extension) {
+        return std::make_unique<MDiskLIB>(path, extension);
+    });
+}
+
+MDiskLIB::MDiskLIB(const std::string& path, const std::string& extension)
+    : MDiskImage(path, extension) {
+    CopyFromComponent(path);
+    Describe();
+}
+
+MDiskLIB::~MDiskLIB() = default;
+
+// Steps 1 to 3 run under the component's lock so two loads never interleave.
+void MDiskLIB::CopyFromComponent(const std::string& path) {
+    std::lock_guard lock(RWPixImageLock());
+    TPixImage& image = RWPixImage();
+    image.SetImageName(std::string());
+    NameReset reset(image);
+    image.SetImageName(path);
+    try {
+        copy_ = image.Picture().Bitmap();
+    } catch (const std::bad_alloc&) {
+        copy_.Clear();
+        throw EInOutError(kBitError);
+    }
+}
+
+void MDiskLIB::Describe() {
+    std::int32_t bits = 0;
+    switch (copy_.PixelFormat()) {
+        case TPixelFormat::pf1bit:
+            bits = 1;
+            break;
+        case TPixelFormat::pf4bit:
+            bits = 4;
+            break;
+        case TPixelFormat::pf8bit:
+            bits = 8;
+            break;
+        case TPixelFormat::pf15bit:
+            bits = 24;
+            pixel_mode_ = kMode555;
+            break;
+        case TPixelFormat::pf16bit:
+            bits = 24;
+            pixel_mode_ = kMode565;
+            break;
+        case TPixelFormat::pf24bit:
+            bits = 24;
+            break;
+        case TPixelFormat::pf32bit:
+            bits = 32;
+            break;
+        default:
+            copy_.Clear();
+            throw EInOutError(kBitError);
+    }
+    ImageInfo.Size = kInfoHeaderSize;
+    ImageInfo.Width = copy_.Width();
+    ImageInfo.Height = copy_.Height();
+    ImageInfo.Planes = 1;
+    ImageInfo.BitCount = static_cast<std::uint16_t>(bits);
+    ImageInfo.XPelsPerMeter = kResolution;
+    ImageInfo.YPelsPerMeter = kResolution;
+    ImageInfo.ClrUsed = 0;
+    if (bits <= kMaxPaletteBits) {
+        const std::vector<std::uint32_t>& entries = copy_.Palette();
+        Palette.assign(static_cast<std::size_t>(GetColorCount()), 0);
+        std::copy_n(entries.begin(), std::min(entries.size(), Palette.size()), Palette.begin());
+    }
+    if (pixel_mode_ != kNoExpansion) {
+        // (width x 24 + 7) div 8 + 4 bytes: the row expanded to 24 bits, plus slack.
+        conversion_.assign((static_cast<std::size_t>(copy_.Width()) * 24 + 7) / 8 + 4, 0);
+    }
+}
+
+const std::uint8_t* MDiskLIB::FetchRow(std::int32_t row) {
+    const std::uint8_t* source = copy_.ScanLine(row);
+    if (pixel_mode_ == kNoExpansion) return source;
+    std::memcpy(conversion_.data(), source, static_cast<std::size_t>(copy_.Width()) * 2);
+    if (pixel_mode_ == kMode555) {
+        Expand555(conversion_.data(), copy_.Width());
+    } else {
+        Expand565(conversion_.data(), copy_.Width());
+    }
+    return conversion_.data();
+}
+
+void MDiskLIB::StretchLines(Dib& bitmap, std::int32_t count) {
+    StretchRows(bitmap, count, false, [this](std::int32_t row) { return FetchRow(row); });
+}
+
+}  // namespace pixelary

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "imaging/PixBitmap.h"
+#include "imaging/PixImage.h"
+#include "readers/Rwimage.h"
+
+namespace pixelary {
+
+// The reader for pictures the own readers do not decode: the shared image component decodes the
+// whole file, the reader keeps a copy and serves its rows, top row first.
+class MDiskLIB : public MDiskImage {
+  public:
+    // Raises EInOutError "Lib bit error" when the component yields no usable picture, or the
+    // component's binding error when a codec module cannot be bound.
+    MDiskLIB(const std::string& path, const std::string& extension);
+    ~MDiskLIB() override;
+
+    void StretchLines(Dib& bitmap, std::int32_t count) override;
+
+  private:
+    static constexpr std::int32_t kNoExpansion = 0;
+    static constexpr std::int32_t kResolution = 18288;
+
+    void CopyFromComponent(const std::string& path);
+    void Describe();
+    const std::uint8_t* FetchRow(std::int32_t row);
+
+    TPixBitmap copy_;                         // the picture copy; owned
+    std::vector<std::uint8_t> conversion_;    // 15- and 16-bit copies only
+    std::int32_t pixel_mode_ = kNoExpansion;  // 0, or 15 / 16 for rows to expand
+};
+
+// The one component every library read goes through (the main window's hidden RWPixImage):
+// automatic read depth, errors ignored. Hold RWPixImageLock() around any use of it.
+TPixImage& RWPixImage();
+std::mutex& RWPixImageLock();
+
+// Makes MDiskLIB the factory's fallback. moduleFolder is searched first for the codec modules.
+void RegisterLibraryReader(const std::string& moduleFolder = std::string());
+
+}  // namespace pixelary

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Regenerates the third-party fixtures of the image component's tests (see README.txt).
+# Tools: ImageMagick 6 (convert), netpbm, Python 3 for byte-built files.
+set -euo pipefail
+cd "$(dirname "$0")"
+mkdir -p bmp png gif jpeg tga pcx tiff eps
+src=$(mktemp --suffix=.png)
+trap 'rm -f "$src"' EXIT
+# A 40 x 30 picture: colour gradient with a black square at the top left.
+convert -size 40x30 gradient:'#ff0000-#0000ff' -fill black -draw 'rectangle 0,0 9,9' "$src"
+
+convert "$src" -colors 16 -compress RLE BMP3:bmp/rle8.bmp
+convert "$src" -define bmp:subtype=RGB565 BMP:bmp/bitfields-565.bmp
+convert "$src" BMP:bmp/v5-24.bmp
+convert "$src" -type Palette -colors 16 BMP3:bmp/pal4.bmp
+python3 make_bmp.py "$src"
+
+convert "$src" -colors 12 PNG8:png/palette.png
+convert "$src" -colorspace Gray -depth 16 png/grey16.png
+convert "$src" -alpha set -channel A -fx 'i/w' +channel PNG32:png/rgba.png
+convert "$src" -interlace PNG png/interlaced.png
+convert "$src" -colorspace Gray -alpha set -channel A -fx 'j/h' +channel png/grey-alpha.png
+convert "$src" -depth 16 PNG48:png/rgb16.png
+
+convert "$src" -colors 32 gif/plain.gif
+convert -delay 10 "$src" \( "$src" -negate \) gif/animated.gif
+convert "$src" -transparent black gif/transparent.gif
+convert "$src" -interlace GIF gif/interlaced.gif
+
+convert "$src" -quality 90 jpeg/colour.jpg
+convert "$src" -colorspace Gray jpeg/grey.jpg
+convert "$src" -colorspace CMYK jpeg/cmyk.jpg
+convert "$src" -interlace JPEG jpeg/progressive.jpg
+
+# ImageMagick 6.9 stores Targa rows top first under a bottom-first origin: use netpbm.
+pngtopnm "$src" | ppmtotga -rgb > tga/rle.tga
+pngtopnm "$src" | ppmtotga -rgb -norle > tga/raw.tga
+pngtopnm "$src" | ppmtopgm | ppmtotga -mono > tga/grey-rle.tga
+pngtopnm "$src" | pnmquant 16 | ppmtotga -cmap > tga/colourmapped.tga
+
+convert "$src" pcx/true.pcx
+convert "$src" -colors 16 -type Palette pcx/pal8.pcx
+pngtopnm "$src" | ppmtopgm | pgmtopbm -threshold -value 0.2 | ppmtopcx > pcx/mono.pcx
+
+convert "$src" -depth 8 -compress LZW tiff/lzw.tif
+convert "$src" -colorspace Gray -depth 8 -compress LZW tiff/grey.tif
+convert "$src" -compress JPEG tiff/jpeg.tif
+convert "$src" -monochrome -compress Group4 tiff/g4.tif
+convert "$src" -depth 8 -compress Zip -define tiff:tile-geometry=16x16 tiff/tiled-zip.tif
+convert "$src" -colors 16 -type Palette -compress RLE tiff/palette-packbits.tif
+convert "$src" \( "$src" -resize 20x15 \) -depth 8 -compress LZW tiff/two-pages.tif
+convert "$src" -colorspace CMYK -depth 8 tiff/cmyk.tif
+convert "$src" -depth 16 tiff/rgb16.tif
+
+convert "$src" EPS2:eps/plain.eps
+convert "$src" -compress None tiff-preview.tif
+python3 make_binary_eps.py eps/plain.eps tiff-preview.tif eps/tiff-preview.eps
+rm -f tiff-preview.tif
+
+python3 make_dxf.py

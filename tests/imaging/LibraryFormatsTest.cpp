@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Photo CD and EPS reads, and hostile files handed to every decoder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "TestSupport.h"
+#include "codecs/CodecAbi.h"
+
+namespace pixelary {
+namespace {
+
+using test::Component;
+using test::TempFolder;
+
+using Bytes = std::vector<std::uint8_t>;
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A Photo CD image pack byte-built from the format's description: the information sector with
+// "PCD_IPI" at 0x800, the orientation byte at 0xE02 and the 768 x 512 base image at sector 96,
+// stored as pairs of luma rows followed by the pair's two half-width chroma rows.
+Bytes PhotoCd(int orientation) {
+    constexpr std::size_t kBase = 96 * 2048;
+    constexpr int kWidth = 768;
+    Bytes b(kBase + static_cast<std::size_t>(kWidth) * 3 * 256, 0);
+    const char signature[] = "PCD_IPI";
+    std::copy(signature, signature + 7, b.begin() + 0x800);
+    b[0xE02] = static_cast<std::uint8_t>(orientation);
+    for (int pair = 0; pair < 256; ++pair) {
+        std::uint8_t* p = &b[kBase + static_cast<std::size_t>(kWidth) * 3 * pair];
+        const bool top = pair < 128;
+        std::fill(p, p + 2 * kWidth, top ? 0 : 100);  // luma: black top, grey bottom
+        std::fill(p + 2 * kWidth, p + 2 * kWidth + kWidth / 2, 156);  // neutral chroma 1
+        std::fill(p + 2 * kWidth + kWidth / 2, p + 3 * kWidth, pair >= 192 ? 200 : 137);
+    }
+    return b;
+}
+
+TEST(PhotoCd, BaseImageIsConvertedFromYcc) {
+    TempFolder folder;
+    Component c;
+    const std::string path = folder.File("pack.pcd");
+    WriteBytes(path, PhotoCd(0));
+    ASSERT_TRUE(c.Load(path)) << c.lastText;
+    const TPixBitmap& bitmap = c.image.Picture().Bitmap();
+    EXPECT_EQ(bitmap.Width(), 768);
+    EXPECT_EQ(bitmap.Height(), 512);
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(test::Rgb(bitmap, 10, 10), 0x000000u);
+    EXPECT_EQ(test::Rgb(bitmap, 10, 300), 0x888888u);  // 1.3584 x 100 = 136 on every channel
+    const std::uint32_t reddish = test::Rgb(bitmap, 10, 500);
+    EXPECT_GT((reddish >> 16) & 0xFF, (reddish >> 8) & 0xFF);
+
+    WriteBytes(path, PhotoCd(1));
+    ASSERT_TRUE(c.Load(path));
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 512);
+    EXPECT_EQ(c.image.Picture().Bitmap().Height(), 768);
+
+    Bytes truncated = PhotoCd(0);
+    truncated.resize(truncated.size() - 1);
+    WriteBytes(path, truncated);
+    EXPECT_FALSE(c.Load(path));
+    EXPECT_EQ(c.lastCode, PIX_ERR_CORRUPT);
+    truncated[0x800] = 'X';
+    WriteBytes(path, truncated);
+    EXPECT_FALSE(c.Load(path));
+    EXPECT_EQ(c.lastCode, PIX_ERR_FORMAT);
+}
+
+bool HaveGhostscript() {
+    return !test::Run("command -v gs").empty();
+}
+
+TEST(Eps, PlainPostScriptIsRenderedByGhostscript) {
+    if (!HaveGhostscript()) GTEST_SKIP() << "Ghostscript not installed";
+    Component c;
+    ASSERT_TRUE(c.Load(test::Fixture("eps/plain.eps"))) << c.lastText;
+    const TPixBitmap& bitmap = c.image.Picture().Bitmap();
+    EXPECT_EQ(bitmap.Width(), 40);
+    EXPECT_EQ(bitmap.Height(), 30);
+    EXPECT_LT(test::Rgb(bitmap, 2, 2) & 0xFF, 0x30u);
+    const std::uint32_t bottom = test::Rgb(bitmap, 30, 28);
+    EXPECT_GT(bottom & 0xFF, (bottom >> 16) & 0xFF);  // blue at the bottom
+}
+
+TEST(Eps, BinaryEpsUsesItsTiffPreview) {
+    Component c;
+    ASSERT_TRUE(c.Load(test::Fixture("eps/tiff-preview.eps"))) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 40);
+
+    // A preview of another size behind PostScript that cannot render proves the preview is used.
+    TempFolder folder;
+    c.image.Picture().Bitmap() = test::Gradient(17, 13);
+    ASSERT_TRUE(c.image.SaveAsTIF(folder.File("preview.tif")));
+    const Bytes tiff = ReadBytes(folder.File("preview.tif"));
+    const std::string postscript = "%!PS-Adobe-3.0 EPSF-3.0\nthis is not postscript\n";
+    Bytes eps(30, 0);
+    const std::uint32_t fields[] = {30,
+                                    static_cast<std::uint32_t>(postscript.size()),
+                                    0,
+                                    0,
+                                    static_cast<std::uint32_t>(30 + postscript.size()),
+                                    static_cast<std::uint32_t>(tiff.size())};
+    eps[0] = 0xC5, eps[1] = 0xD0, eps[2] = 0xD3, eps[3] = 0xC6;
+    for (int i = 0; i < 6; ++i) {
+        for (int k = 0; k < 4; ++k)
+            eps[4 + 4 * i + k] = static_cast<std::uint8_t>(fields[i] >> (8 * k));
+    }
+    eps.insert(eps.end(), postscript.begin(), postscript.end());
+    eps.insert(eps.end(), tiff.begin(), tiff.end());
+    WriteBytes(folder.File("preview.eps"), eps);
+    ASSERT_TRUE(c.Load(folder.File("preview.eps"))) << c.lastText;
+    EXPECT_EQ(test::MaxDifference(c.image.Picture().Bitmap(), test::Gradient(17, 13)), 0);
+
+    // A preview pointing past the end of the file is refused.
+    eps.resize(eps.size() - 10);
+    WriteBytes(folder.File("short.eps"), eps);
+    EXPECT_FALSE(c.Load(folder.File("short.eps")));
+    EXPECT_EQ(c.lastCode, PIX_ERR_CORRUPT);
+}
+
+TEST(Eps, EndlessPostScriptIsStoppedByTheTimeLimit) {
+    if (!HaveGhostscript()) GTEST_SKIP() << "Ghostscript not installed";
+    TempFolder folder;
+    const std::string path = folder.File("loop.eps");
+    std::ofstream(path) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{ 1 pop } loop\n";
+    setenv("PIXELARY_EPS_TIMEOUT", "1", 1);
+    Component c;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(c.Load(path));
+    unsetenv("PIXELARY_EPS_TIMEOUT");
+    EXPECT_EQ(c.lastCode, PIX_ERR_RENDER);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(Eps, PagesBeyondTheLimitsOrWithoutABoxAreNotRendered) {
+    TempFolder folder;
+    Component c;
+    const std::string huge = folder.File("huge.eps");
+    std::ofstream(huge) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1000000 1000000\n"
+                        << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(huge));
+    EXPECT_EQ(c.lastCode, PIX_ERR_TOO_LARGE);
+    const std::string boxless = folder.File("boxless.eps");
+    std::ofstream(boxless) << "%!PS-Adobe-3.0\n" << std::string(60, '%') << "\n";
+    EXPECT_FALSE(c.Load(boxless));
+    EXPECT_EQ(c.lastCode, PIX_ERR_FORMAT);
+    if (test::Run("command -v gs").empty()) return;
+    // "(atend)" defers the box to the trailer; the origin is moved to the box's corner.
+    const std::string atend = folder.File("atend.eps");
+    std::ofstream(atend) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: (atend)\n"
+                         << "0 setgray 100 200 moveto 20 0 rlineto 0 10 rlineto -20 0 rlineto "
+                            "closepath fill\n%%Trailer\n%%BoundingBox: 100 200 120 210\n";
+    ASSERT_TRUE(c.Load(atend)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 20);
+    EXPECT_EQ(c.image.Picture().Bitmap().Height(), 10);
+    EXPECT_EQ(test::Rgb(c.image.Picture().Bitmap(), 10, 5), 0u);
+}
+
+// Small files that declare pictures beyond the limits are refused before anything large is
+// allocated.
+TEST(HostileFiles, HugeDeclaredSizesAreRefused) {
+    TempFolder folder;
+    Component c;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    auto le16 = [](int v) { return Bytes{std::uint8_t(v), std::uint8_t(v >> 8)}; };
+    auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        out.resize(std::max<std::size_t>(out.size(), 200), 0);
+        return out;
+    };
+    const Case cases[] = {
+        {"huge.bmp", cat({{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0},
+                          {0x70, 0x11, 0x01, 0},
+                          {0x70, 0x11, 0x01, 0},
+                          {1, 0, 24, 0}})},
+        {"huge.tga",
+         cat({{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}, le16(65535), le16(65535), {24, 0}})},
+        {"huge.pcx", cat({{10, 5, 1, 8, 0, 0, 0, 0}, le16(65534), le16(65534)})},
+        {"huge.gif", cat({{'G', 'I', 'F', '8', '9', 'a'}, le16(65535), le16(65535), {0, 0, 0}})},
+        {"huge.jpg",
+         cat({{0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0xFF, 0xF0, 0xFF, 0xF0, 1, 1, 0x11, 0}})},
+    };
+    for (const Case& k : cases) {
+        WriteBytes(folder.File(k.name), k.bytes);
+        EXPECT_FALSE(c.Load(folder.File(k.name))) << k.name;
+        EXPECT_TRUE(c.lastCode == PIX_ERR_TOO_LARGE || c.lastCode == PIX_ERR_CORRUPT)
+            << k.name << " " << c.lastCode;
+    }
+}
+
+// Drawings are rendered 1024 pixels wide when wider than high.
+constexpr int kRenderedDxfWidth = 1024;
+
+// Every fixture cut short at several lengths decodes or is refused, never crashes; what
+// decodes keeps the declared size.
+TEST(HostileFiles, TruncatedFixturesNeverCrash) {
+    TempFolder folder;
+    Component c;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(test::Fixture(""))) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || ext == ".txt" || ext == ".py" || ext == ".sh") continue;
+        if (ext == ".eps" && entry.path().filename() == "plain.eps") continue;  // Ghostscript: slow
+        const Bytes whole = ReadBytes(entry.path().string());
+        for (std::size_t cut : {whole.size() / 4, whole.size() / 2, whole.size() - 1}) {
+            const std::string path = folder.File("cut" + ext);
+            WriteBytes(path, Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+            if (c.Load(path)) {
+                const int width = ext == ".dxf" ? kRenderedDxfWidth : 40;
+                EXPECT_EQ(c.image.Picture().Bitmap().Width(), width) << entry.path() << " " << cut;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// The drawing is 200 x 100 units; this maps a drawing point to the rendered picture.
+struct DxfView {
+    const TPixBitmap& bitmap;
+    bool Black(double x, double y) const {
+        const double scale = (1024 - 2 * 4 - 1) / 200.0;
+        const int px = static_cast<int>(std::lround(4 + x * scale));
+        const int py = static_cast<int>(std::lround(4 + (100 - y) * scale));
+        return test::Rgb(bitmap, px, py) == 0;
+    }
+};
+
+TEST(Dxf, EntitiesAreDrawnBlackOnWhiteWithTheDrawingsAspect) {
+    Component c;
+    ASSERT_TRUE(c.Load(test::Fixture("dxf/entities.dxf"))) << c.lastText;
+    const TPixBitmap& bitmap = c.image.Picture().Bitmap();
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf1bit);
+    EXPECT_EQ(bitmap.Width(), 1024);
+    EXPECT_EQ(bitmap.Height(), 517);  // 100 units at 1015 / 200 pixels a unit, plus margins
+    const DxfView view{bitmap};
+    EXPECT_TRUE(view.Black(0, 0));      // border corner
+    EXPECT_TRUE(view.Black(100, 50));   // on the diagonal line
+    EXPECT_TRUE(view.Black(20, 20));    // inside the solid
+    EXPECT_TRUE(view.Black(120, 50));   // on the circle
+    EXPECT_FALSE(view.Black(100, 60));  // inside the circle, off the line
+    EXPECT_TRUE(view.Black(155, 25));   // inside the inserted block's solid
+    EXPECT_FALSE(view.Black(145, 25));  // beside it
+    EXPECT_TRUE(view.Black(60, 50));    // the arc at 0 degrees
+    EXPECT_TRUE(view.Black(185, 70));   // the ellipse's major axis end
+    EXPECT_TRUE(view.Black(140, 90));   // the polyline's middle vertex
+    EXPECT_TRUE(view.Black(40, 80));    // the text box's corner
+    EXPECT_FALSE(view.Black(5, 50));    // empty paper
+}
+
+TEST(Dxf, HostileDrawingsAreRefused) {
+    TempFolder folder;
+    Component c;
+    auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(folder.File(name)) << text;
+        return folder.File(name);
+    };
+    // Blocks inserting each other many times: the expansion is bounded.
+    std::string bomb = "0\nSECTION\n2\nBLOCKS\n";
+    for (int level = 0; level < 12; ++level) {
+        bomb += "0\nBLOCK\n8\n0\n2\nB" + std::to_string(level) + "\n70\n0\n10\n0\n20\n0\n30\n0\n";
+        if (level == 0) bomb += "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n";
+        for (int i = 0; level > 0 && i < 20; ++i) {
+            bomb += "0\nINSERT\n8\n0\n2\nB" + std::to_string(level - 1) + "\n10\n" +
+                    std::to_string(i) + "\n20\n0\n";
+        }
+        bomb += "0\nENDBLK\n8\n0\n";
+    }
+    bomb +=
+        "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB11\n10\n0\n20\n0\n0\nENDSEC\n0\nE"
+        "OF\n";
+    EXPECT_FALSE(c.Load(write("bomb.dxf", bomb)));
+    EXPECT_EQ(c.lastCode, PIX_ERR_TOO_LARGE);
+
+    EXPECT_FALSE(c.Load(write(
+        "empty.dxf", "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n" + std::string(40, '\n'))));
+    EXPECT_FALSE(c.Load(write("binary.dxf", "AutoCAD Binary DXF\r\n\x1a" + std::string(60, '\0'))));
+    EXPECT_EQ(c.lastCode, PIX_ERR_UNSUPPORTED);
+    EXPECT_FALSE(c.Load(write("text.dxf", std::string(200, 'q'))));
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// Found by fuzzing: a block inserted with an extreme scale overflowed its coordinates to
+// infinity, and a filled shape with such corners was handed to the raster code.
+TEST(Dxf, InsertScalesThatOverflowAreDropped) {
+    TempFolder folder;
+    Component c;
+    const std::string path = folder.File("overflow.dxf");
+    std::ofstream(path)
+        << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nS\n70\n0\n10\n0\n20\n0\n30\n0\n"
+           "0\nSOLID\n8\n0\n10\n1e300\n20\n1e300\n11\n-1e300\n21\n1e300\n12\n1e300\n"
+           "22\n-1e300\n13\n-1e300\n23\n-1e300\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+           "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n"
+           "0\nINSERT\n8\n0\n2\nS\n10\n0\n20\n0\n41\n1e300\n42\n1e300\n"
+           "0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(c.Load(path)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);  // only the line is drawn
+}
+
+}  // namespace
+}  // namespace pixelary
