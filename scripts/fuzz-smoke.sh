@@ -19,6 +19,8 @@ cmake --build build/fuzz -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Font and display caches of system libraries are never freed (see lsan.supp).
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 shopt -s nullglob

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
@@ -27,6 +28,6 @@ int main(int argc, char* argv[]) {
     form.showMaximized();
     // A folder named on the command line is opened after the desktop.
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) form.GotoFolderPath(arguments.at(1));
+    if (arguments.size() > 1) form.GotoFolderPath(QFileInfo(arguments.at(1)).absoluteFilePath());
     return app.exec();
 }

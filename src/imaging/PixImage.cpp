@@ -67,6 +67,19 @@ int ReadDepth(TImageReadRes res) {
     }
 }
 
+// The picture lent to a write entry for the call.
+PixImageView ViewOf(const TPixBitmap& bitmap) {
+    PixImageView view{};
+    view.info.width = bitmap.Width();
+    view.info.height = bitmap.Height();
+    view.info.bitCount = bitmap.BitCount();
+    view.info.paletteCount = static_cast<std::uint32_t>(bitmap.Palette().size());
+    std::copy(bitmap.Palette().begin(), bitmap.Palette().end(), view.info.palette);
+    view.pixels = bitmap.ScanLine(0);
+    view.stride = static_cast<std::int32_t>(bitmap.Stride());
+    return view;
+}
+
 std::string HostErrorText(std::int16_t code) {
     switch (code) {
         case TPixImage::kErrFileMissing:
@@ -298,27 +311,9 @@ bool TPixImage::SaveAs(const std::string& path, TSaveFormat format) {
     }
     const char* entry = WriteEntry(format);
     auto write = reinterpret_cast<PixWriteFn>(ModuleFor(entry).Bind(ModuleFolder, entry));
-    PixImageView view{};
-    view.info.width = bitmap.Width();
-    view.info.height = bitmap.Height();
-    view.info.bitCount = bitmap.BitCount();
-    view.info.paletteCount = static_cast<std::uint32_t>(bitmap.Palette().size());
-    std::copy(bitmap.Palette().begin(), bitmap.Palette().end(), view.info.palette);
-    view.pixels = bitmap.ScanLine(0);
-    view.stride = static_cast<std::int32_t>(bitmap.Stride());
+    const PixImageView view = ViewOf(bitmap);
     CallContext context{this, nullptr, nullptr};
-    PixWriteArgs args{};
-    args.structSize = sizeof args;
-    args.depth = SaveDepth(ImageWriteRes, format, ScreenBitsPerPixel);
-    if (format == TSaveFormat::JPG && args.depth != kGreyJpegDepth) args.depth = kColourDepth;
-    args.image = &view;
-    args.host = &context;
-    args.progress = &CallContext::Progress;
-    args.tiffCompression = TiffCompressionCode(TifSaveCompress);
-    args.tiffAppend = TiffAppend ? 1 : 0;
-    args.pngInterlaced = PNGInterLaced ? 1 : 0;
-    args.jpegQuality = jpeg_quality_;
-    args.jpegSmooth = jpeg_smooth_;
+    const PixWriteArgs args = WriteArgs(format, view, context);
     SetStatus("Writing " + path);
     const std::int32_t code = write(path.c_str(), &args);
     SetStatus(std::string());
@@ -332,6 +327,24 @@ bool TPixImage::SaveAs(const std::string& path, TSaveFormat format) {
     }
     if (OnFinishedLoadSave) OnFinishedLoadSave(*this);
     return true;
+}
+
+PixWriteArgs TPixImage::WriteArgs(TSaveFormat format, const PixImageView& view,
+                                  CallContext& context) const {
+    PixWriteArgs args{};
+    args.structSize = sizeof args;
+    args.depth = SaveDepth(ImageWriteRes, format, ScreenBitsPerPixel);
+    // For JPEG the depth only chooses grey or colour.
+    if (format == TSaveFormat::JPG && args.depth != kGreyJpegDepth) args.depth = kColourDepth;
+    args.image = &view;
+    args.host = &context;
+    args.progress = &CallContext::Progress;
+    args.tiffCompression = TiffCompressionCode(TifSaveCompress);
+    args.tiffAppend = TiffAppend ? 1 : 0;
+    args.pngInterlaced = PNGInterLaced ? 1 : 0;
+    args.jpegQuality = jpeg_quality_;
+    args.jpegSmooth = jpeg_smooth_;
+    return args;
 }
 
 std::string TPixImage::ErrorText(std::int16_t code) {

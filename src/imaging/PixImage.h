@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "codecs/CodecAbi.h"
 #include "imaging/CodecModule.h"
 #include "imaging/PixBitmap.h"
 
@@ -131,6 +132,8 @@ class TPixImage {
 
     void Load();
     bool RunRead(const std::string& entry);
+    PixWriteArgs WriteArgs(TSaveFormat format, const PixImageView& view,
+                           CallContext& context) const;
     void ReportError(std::int16_t code);
     std::string ErrorText(std::int16_t code);
     TCodecModule& ModuleFor(const std::string& entry);

@@ -55,6 +55,7 @@ constexpr int kAboutGlyphSide = 32;
 constexpr int kToolSeparatorWidth = 4;
 constexpr int kPathItemHeight = 16;
 constexpr int kInfoWidth = 170;
+constexpr int kInfoPanelHeight = 248;
 constexpr int kSplitterWidth = 2;
 constexpr int kTileSide = 50;
 constexpr int kImageListSize = 12;
@@ -580,6 +581,8 @@ void TMainForm::BuildClientArea() {
     InfoPaint = new TPaintBox;
     InfoPaint->setObjectName(QStringLiteral("InfoPaint"));
     InfoPaint->setMouseTracking(false);
+    // Tall enough for its last text line, so a short window scrolls the panel.
+    InfoPaint->setMinimumHeight(kInfoPanelHeight);
     InfoPaint->OnPaint = [this](QPaintEvent*) { InfoPaintPaint(); };
     InfoScrollBox->setWidget(InfoPaint);
 
@@ -673,8 +676,8 @@ void TMainForm::CmAboutClick() {
     }
 }
 
-// ---- file operations, print and scan ------------------------------------------------------
-// Intentionally empty: the file-operation layer of the main window implements these commands.
+// ---- print and scan ----------------------------------------------------------------------
+// Empty until the print and scan dialogs exist; the file commands live in MainFileOps.cpp.
 
 void TMainForm::CmFileTwainAcquireClick() {}
 void TMainForm::CmFilePrintClick() {}

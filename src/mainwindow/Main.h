@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "mainwindow/MainFileOps.h"
@@ -256,8 +257,7 @@ class TMainForm : public QMainWindow {
     void CmHideAttacheClick();
     void CmAboutClick();
 
-    // File operations, print and scan: wired here, their work is done by the file-operation
-    // layer of the main window.
+    // File operations (MainFileOps.cpp), print and scan.
     void CmNewFolderClick();
     void CmFileCopyToClick();
     void CmFileMoveToClick();
@@ -344,6 +344,12 @@ class TMainForm : public QMainWindow {
     QImage EntryPicture(MExplorerItem* entry) const;
     int OpenFileMouse() const;
     void SortChanged(QAction* viewItem, QAction* popupItem);
+
+    // Folder and file-system bits of the shown entries, asked of the shell once per entry: the
+    // status counts are made on every paint, also for a single invalidated cell.
+    std::uint32_t EntryKind(const MExplorerItem* entry);
+    std::unordered_map<const MExplorerItem*, std::uint32_t> entryKinds_;
+    int entryKindsCount_ = -1;
 
     std::unique_ptr<ScanView> scanView_;
     std::unique_ptr<HandOverPump> pump_;

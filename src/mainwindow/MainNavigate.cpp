@@ -15,6 +15,7 @@
 #include "core/Exception.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/DibImage.h"
+#include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Strings.h"
 #include "model/MExplorerItem.h"
@@ -154,6 +155,8 @@ void TMainForm::LoadCurrentFolder(bool reload) {
 
     StopScanner();
     Folder.reset();
+    entryKinds_.clear();
+    entryKindsCount_ = -1;
     MFolderPath* location = History->Current();
     if (!location) return;
     const int depth = location->Depth();
@@ -167,6 +170,9 @@ void TMainForm::LoadCurrentFolder(bool reload) {
     Folder->SetAscending(CmSortMinMax->isChecked());
     Folder->Fill(depth == 1 ? shell::SHCONTF_FOLDERS
                             : shell::SHCONTF_FOLDERS | shell::SHCONTF_NONFOLDERS);
+    qCDebug(lcMainWindow) << "showing" << Folder->GetDisplayName(shell::SHGDN_FORPARSING).c_str()
+                          << "depth" << depth << "entries" << Folder->ChildCount()
+                          << (reload ? "reloading thumbnails" : "");
     CmUpPath->setEnabled(depth > 1);
     UpPathBtn->setEnabled(depth > 1);
     StartScanner(reload);

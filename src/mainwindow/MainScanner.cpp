@@ -2,8 +2,9 @@
 // The main window's side of the thumbnail scanner: starting, stopping and the view it reports to.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
+#include <chrono>
 
+#include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "model/MExplorerItem.h"
 #include "scanner/HandOverPump.h"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr int kThumbBoxWidth = 94;
 constexpr int kThumbBoxHeight = 78;
-constexpr unsigned long kPollMs = 5;
+constexpr int kServeSliceMs = 5;
 
 // The scanner's view: its calls arrive on the main thread through the hand-over.
 class FormScanView : public ScanView {
@@ -41,6 +42,8 @@ void TMainForm::StartScanner(bool reload) {
 
 void TMainForm::StopScanner() {
     if (!Scanner) return;
+    qCDebug(lcMainWindow) << "stopping the scanner"
+                          << (Scanner->Finished() ? "(done)" : "(mid-scan)");
     // The destructor waits for the thread, serving its pending calls into this window.
     Scanner->Terminate();
     Scanner.reset();
@@ -50,12 +53,11 @@ bool TMainForm::WaitForScanner(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (Scanner && !Scanner->Finished()) {
         if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs);
-        HandOver::Main().RunPending();
-        QThread::msleep(kPollMs);
+        // Serve the scanner's calls as they come, and between them let the window repaint.
+        HandOver::Main().ServeUntil([this] { return Scanner->Finished(); },
+                                    std::chrono::milliseconds(kServeSliceMs));
+        QCoreApplication::processEvents();
     }
-    // Let the last calls (the final progress) arrive.
-    HandOver::Main().RunPending();
     QCoreApplication::processEvents();
     return true;
 }

@@ -148,9 +148,14 @@ void TMainForm::ItemPaintPaint(QPaintEvent* event) {
     int files = 0;
     int selected = 0;
     const int count = EntryCount();
+    if (count != entryKindsCount_) {
+        // Entries came or went since the last paint: their addresses may have been reused.
+        entryKinds_.clear();
+        entryKindsCount_ = count;
+    }
     for (int i = 0; i < count; ++i) {
         MExplorerItem* entry = Entry(i);
-        const std::uint32_t attributes = entry->GetAttributes(kFolderAndFileSystem);
+        const std::uint32_t attributes = EntryKind(entry);
         if (attributes & shell::SFGAO_FOLDER) {
             ++folders;
         } else if (attributes & shell::SFGAO_FILESYSTEM) {
@@ -165,6 +170,14 @@ void TMainForm::ItemPaintPaint(QPaintEvent* event) {
     }
 }
 
+std::uint32_t TMainForm::EntryKind(const MExplorerItem* entry) {
+    const auto known = entryKinds_.find(entry);
+    if (known != entryKinds_.end()) return known->second;
+    const std::uint32_t kind = entry->GetAttributes(kFolderAndFileSystem);
+    entryKinds_.emplace(entry, kind);
+    return kind;
+}
+
 void TMainForm::PaintItems(QPainter& painter, const QRect& clip, int first, int count) {
     if (!Folder) return;
     const int entries = EntryCount();
@@ -176,7 +189,11 @@ void TMainForm::PaintItems(QPainter& painter, const QRect& clip, int first, int 
     QFont nameFont = font();
     nameFont.setUnderline(OpenFileMouse() == kClickText);
     painter.setFont(nameFont);
-    for (int i = first; i < first + count; ++i) {
+    // Only the rows that meet the clip rectangle can hold cells to paint.
+    const int cellHeight = grid.Cell.height();
+    const int firstInClip = std::max(first, std::max(0, clip.top() / cellHeight) * grid.Columns);
+    const int endOfClip = std::min(first + count, (clip.bottom() / cellHeight + 1) * grid.Columns);
+    for (int i = firstInClip; i < endOfClip; ++i) {
         const QRect cellRect = CellRect(grid, i);
         if (!cellRect.intersects(clip)) continue;
         MExplorerItem* entry = Entry(i);

@@ -3,6 +3,7 @@
 
 #include <QRegion>
 #include <QString>
+#include <algorithm>
 
 #include "metafile/GdiCanvas.h"
 #include "metafile/RecordCursor.h"
@@ -95,8 +96,15 @@ QColor ColourRef(std::uint32_t value) {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
-QRect ReadRect(RecordCursor& in, std::size_t at) {
-    return QRect(QPoint(in.I32(at), in.I32(at + 4)), QPoint(in.I32(at + 8), in.I32(at + 12)));
+constexpr std::int32_t kRegionLimit = 10'000'000;
+
+// Region rectangles as integer rectangles, clamped so that no integer arithmetic on them can
+// overflow (right and bottom exclusive as stored).
+QRect ReadRegionRect(RecordCursor& in, std::size_t at) {
+    const auto clamp = [&in](std::size_t offset) {
+        return std::clamp(in.I32(offset), -kRegionLimit, kRegionLimit);
+    };
+    return QRect(QPoint(clamp(at), clamp(at + 4)), QPoint(clamp(at + 8) - 1, clamp(at + 12) - 1));
 }
 
 QRectF ReadBox(RecordCursor& in, std::size_t at) {
@@ -503,7 +511,7 @@ void EmfPlayer::ClipRegion(RecordCursor& in) {
         constexpr std::uint32_t kMaxClipRects = 4096;  // more is a hostile file, not a drawing
         if (count > kMaxClipRects || !in.Has(48, std::size_t{count} * 16)) return;
         for (std::uint32_t i = 0; i < count; ++i) {
-            region += ReadRect(in, 48 + 16 * i).adjusted(0, 0, -1, -1);
+            region += ReadRegionRect(in, 48 + 16 * i);
         }
     }
     canvas_.SelectClipRegion(region, mode);
@@ -517,8 +525,8 @@ std::optional<EmfHeader> ReadEmfHeader(const std::vector<std::uint8_t>& bytes) {
     const std::uint32_t size = in.U32(4);
     if (size < kMinHeaderSize || size > bytes.size() || !in.Ok()) return std::nullopt;
     EmfHeader header;
-    header.bounds = ReadRect(in, 8);
-    header.frame = ReadRect(in, 24);
+    header.bounds = ReadBox(in, 8);
+    header.frame = ReadBox(in, 24);
     header.handles = in.U16(56);
     header.device_pixels = QSize(in.I32(72), in.I32(76));
     header.device_millimetres = QSize(in.I32(80), in.I32(84));

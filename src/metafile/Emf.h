@@ -11,8 +11,8 @@ namespace pixelary::metafile {
 
 // The enhanced-metafile header fields a player needs.
 struct EmfHeader {
-    QRect bounds;         // device pixels, inclusive
-    QRect frame;          // hundredths of a millimetre, inclusive
+    QRectF bounds;        // device pixels, right and bottom inclusive as stored
+    QRectF frame;         // hundredths of a millimetre, right and bottom inclusive as stored
     QSize device_pixels;  // reference device
     QSize device_millimetres;
     std::uint32_t handles = 0;

@@ -30,6 +30,8 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kMaxSavedStates = 1024;
 // Shapes reaching further than this from the picture are a hostile file's, not a drawing's.
 constexpr double kMaxDeviceCoordinate = 1e7;
+// The same on the target, where dashes and glyphs are laid out: beyond it no shape is drawn.
+constexpr double kMaxTargetCoordinate = 1e6;
 constexpr double kDefaultFontPixels = 16;
 constexpr double kCellToEm = 0.85;  // positive font heights include the internal leading
 constexpr std::size_t kFileHeaderBytes = 14;
@@ -37,6 +39,10 @@ constexpr std::size_t kFileHeaderBytes = 14;
 // enhanced ones; stock objects carry the high bit.
 constexpr std::uint32_t kMaxObjects = 0x10000;
 constexpr std::uint32_t kStockBit = 0x80000000;
+// Glyphs are laid out on the target: below this size they are invisible (and the glyph cache
+// fails on them), above it they are not a drawing's.
+constexpr double kMinTargetGlyphPixels = 2;
+constexpr double kMaxTargetGlyphPixels = 4096;
 // Longer texts are not a drawing's; they would only cost time.
 constexpr qsizetype kMaxTextLength = 4096;
 
@@ -268,10 +274,12 @@ QBrush GdiCanvas::MakeBrush() const {
 // ---- Drawing ----
 
 bool GdiCanvas::Sane(const QRectF& bounds) const {
-    return std::abs(bounds.left()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.right()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.top()) < kMaxDeviceCoordinate &&
-           std::abs(bounds.bottom()) < kMaxDeviceCoordinate;
+    const auto within = [](const QRectF& r, double limit) {
+        return std::abs(r.left()) < limit && std::abs(r.right()) < limit &&
+               std::abs(r.top()) < limit && std::abs(r.bottom()) < limit;
+    };
+    return within(bounds, kMaxDeviceCoordinate) &&
+           within(device_to_target_.mapRect(bounds), kMaxTargetCoordinate);
 }
 
 void GdiCanvas::Paint(const QPainterPath& device, bool fill, bool stroke) {
@@ -450,8 +458,16 @@ void GdiCanvas::Text(QPointF reference, const QString& text, const std::optional
     const LogFont& lf = state_.font;
     double pixels = lf.height == 0 ? kDefaultFontPixels : std::abs(lf.height) * scale;
     if (lf.height > 0) pixels *= kCellToEm;
-    if (!Sane(QRectF(origin, QSizeF(pixels, pixels))) || pixels > kMaxDeviceCoordinate / 100)
+    // Both axes count: a very unequal stretch makes glyphs too thin to render.
+    const QTransform& t = device_to_target_;
+    const double across = pixels * std::hypot(t.m11(), t.m12());
+    const double down = pixels * std::hypot(t.m21(), t.m22());
+    const auto glyph_fits = [](double size) {
+        return size >= kMinTargetGlyphPixels && size <= kMaxTargetGlyphPixels;
+    };
+    if (!Sane(QRectF(origin, QSizeF(pixels, pixels))) || !glyph_fits(across) || !glyph_fits(down)) {
         return;
+    }
     QFont font(lf.face.isEmpty() ? QStringLiteral("Sans") : lf.face);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
     font.setWeight(static_cast<QFont::Weight>(std::clamp(lf.weight / 10 * 10, 100, 900)));
@@ -468,7 +484,7 @@ void GdiCanvas::Text(QPointF reference, const QString& text, const std::optional
                                               : metrics.ascent();
     painter_.save();
     painter_.translate(origin);
-    painter_.rotate(-lf.escapement / 10.0);
+    painter_.rotate(-std::fmod(lf.escapement / 10.0, 360.0));  // whole turns removed
     if (state_.bk_opaque && !opaque) {
         painter_.fillRect(QRectF(dx, dy - metrics.ascent(), width, metrics.height()),
                           state_.bk_colour);

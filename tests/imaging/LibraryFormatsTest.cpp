@@ -237,11 +237,12 @@ namespace {
 
 // The drawing is 200 x 100 units; this maps a drawing point to the rendered picture.
 struct DxfView {
+    static constexpr int kMargin = 3;  // pixels around the drawing, as wide as the pen's radius
     const TPixBitmap& bitmap;
     bool Black(double x, double y) const {
-        const double scale = (1024 - 2 * 4 - 1) / 200.0;
-        const int px = static_cast<int>(std::lround(4 + x * scale));
-        const int py = static_cast<int>(std::lround(4 + (100 - y) * scale));
+        const double scale = (1024 - 2 * kMargin - 1) / 200.0;
+        const int px = static_cast<int>(std::lround(kMargin + x * scale));
+        const int py = static_cast<int>(std::lround(kMargin + (100 - y) * scale));
         return test::Rgb(bitmap, px, py) == 0;
     }
 };
@@ -252,7 +253,7 @@ TEST(Dxf, EntitiesAreDrawnBlackOnWhiteWithTheDrawingsAspect) {
     const TPixBitmap& bitmap = c.image.Picture().Bitmap();
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf1bit);
     EXPECT_EQ(bitmap.Width(), 1024);
-    EXPECT_EQ(bitmap.Height(), 517);  // 100 units at 1015 / 200 pixels a unit, plus margins
+    EXPECT_EQ(bitmap.Height(), 516);  // 100 units at 1017 / 200 pixels a unit, plus margins
     const DxfView view{bitmap};
     EXPECT_TRUE(view.Black(0, 0));      // border corner
     EXPECT_TRUE(view.Black(100, 50));   // on the diagonal line
@@ -320,6 +321,41 @@ TEST(Dxf, InsertScalesThatOverflowAreDropped) {
            "0\nENDSEC\n0\nEOF\n";
     ASSERT_TRUE(c.Load(path)) << c.lastText;
     EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);  // only the line is drawn
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// Written by dxflib's own DXF writer (release 2000): a 100 x 100 square, a solid triangle, a
+// circle, an arc, a text and two inserts of a cross, one at twice the size.
+TEST(Dxf, ReadsTheDxflibWritersOutput) {
+    Component c;
+    ASSERT_TRUE(c.Load(test::Fixture("dxf/dxflib-r2000.dxf"))) << c.lastText;
+    const TPixBitmap& bitmap = c.image.Picture().Bitmap();
+    ASSERT_EQ(bitmap.Width(), 1024);
+    ASSERT_EQ(bitmap.Height(), 1024);
+    const double scale = (1024 - 2 * 3 - 1) / 100.0;
+    auto black = [&](double x, double y) {
+        return test::Rgb(bitmap, static_cast<int>(std::lround(3 + x * scale)),
+                         static_cast<int>(std::lround(3 + (100 - y) * scale))) == 0;
+    };
+    EXPECT_TRUE(black(15, 15));   // inside the triangle
+    EXPECT_FALSE(black(35, 35));  // beyond its hypotenuse
+    EXPECT_TRUE(black(85, 70));   // on the circle
+    EXPECT_TRUE(black(50, 50));   // the first cross
+    EXPECT_TRUE(black(93, 15));   // the doubled cross's arm reaches 85 + 2 x 5 = 95
+    EXPECT_FALSE(black(98, 15));
+    EXPECT_TRUE(black(60, 30));   // the arc's start
+    EXPECT_TRUE(black(100, 50));  // the square's right side
+    // Strokes are a 7-pixel pen: 3 pixels beside the circle's line are still ink.
+    const int cx = static_cast<int>(std::lround(3 + 85 * scale));
+    const int cy = static_cast<int>(std::lround(3 + 30 * scale));
+    EXPECT_EQ(test::Rgb(bitmap, cx + 3, cy), 0u);
+    EXPECT_EQ(test::Rgb(bitmap, cx - 3, cy), 0u);
+    EXPECT_NE(test::Rgb(bitmap, cx + 12, cy), 0u);
 }
 
 }  // namespace

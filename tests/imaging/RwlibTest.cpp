@@ -151,3 +151,28 @@ TEST(PixthumbLibrary, MakesThumbnailsOfEveryLibraryFormat) {
 
 }  // namespace
 }  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// Thumbnails sample every tenth pixel or so of a drawing; the widened strokes keep its lines.
+TEST(PixthumbLibrary, DrawingThumbnailsKeepTheirLines) {
+    RegisterLibraryReader(PIXELARY_BIN_DIR);
+    auto reader = CreateDiskImage(test::Fixture("dxf/dxflib-r2000.dxf"), "dxf");
+    ASSERT_NE(reader, nullptr);
+    Dib thumb(78, 78, reader->GetBitCount());
+    thumb.SetPalette(reader->GetPalette());
+    reader->StretchBegin(0, 0, reader->GetWidth(), reader->GetHeight(), 78, 78);
+    reader->StretchLines(thumb, 78);
+    SetLibraryReaderFactory(nullptr);
+    int ink = 0;
+    for (int y = 0; y < 78; ++y) {
+        for (int x = 0; x < 78; ++x) ink += thumb.PixelRgb(x, y) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(thumb.PixelRgb(0, 40), 0u);  // the square's left side
+    EXPECT_EQ(thumb.PixelRgb(40, 0), 0u);  // and its top
+    EXPECT_GT(ink, 400);                   // the triangle alone covers about 350
+}
+
+}  // namespace
+}  // namespace pixelary

@@ -29,6 +29,10 @@ TEST(PixImageThreads, TwoInstancesSaveAndLoadAtOnce) {
                 ok = ok && c.image.SaveAs(path, format) && c.Load(path) &&
                      c.image.Picture().Bitmap().Width() == 40 + id;
             }
+            // Decoders of the other modules, and the libraries behind them, at the same time.
+            for (const char* fixture : {"dxf/entities.dxf", "gif/plain.gif", "tga/rle.tga"}) {
+                ok = ok && c.Load(test::Fixture(fixture));
+            }
         }
     };
     bool ok1 = false, ok2 = false;

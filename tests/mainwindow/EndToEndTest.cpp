@@ -118,6 +118,10 @@ class EndToEndTest : public QObject {
         QCOMPARE(form->EntryCount(), 40);
         QTRY_VERIFY_WITH_TIMEOUT(form->Progress >= 0, kScanTimeoutMs);
         QVERIFY(form->Progress < 100);
+        int shown = 0;
+        for (int i = 0; i < form->EntryCount(); ++i) {
+            shown += LoadBmpImage(form->Entry(i)->GetLargeImageStream()).width() > 32;
+        }
         QElapsedTimer timer;
         timer.start();
         form->close();
@@ -128,6 +132,7 @@ class EndToEndTest : public QObject {
         // The index written at exit names only thumbnails that exist.
         MCacheFileManager reloaded;
         reloaded.SetDirectory(CacheDirectory().toStdString());
+        reloaded.SetLimit(ProcessSettings().CacheSize);  // the default of 1 KB would evict all
         reloaded.Load();
         int big = 0;
         for (int i = 0; i < reloaded.Count(); ++i) {
@@ -136,6 +141,9 @@ class EndToEndTest : public QObject {
                 QFile::exists(CacheDirectory() + "/" + QString::fromStdString(record->ImageFile)));
             if (QString::fromStdString(record->SourcePath).startsWith(big_)) ++big;
         }
+        // Every thumbnail shown before the close was stored and indexed.
+        QVERIFY2(big >= shown,
+                 qPrintable(QStringLiteral("%1 indexed, %2 shown").arg(big).arg(shown)));
         QVERIFY(big < 40);
     }
 

@@ -211,6 +211,12 @@ TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
     test::WriteFile(dir.File("zero.emf"), zero);
     MDiskEMFWMF zero_reader(dir.File("zero.emf"), "emf");
     Play(zero_reader, 20, 15);
+    // Rectangles at the ends of the 32-bit range are measured without overflow.
+    MDiskEMFWMF extreme(Fixture("emf-frame-int-overflow.emf"), "emf");
+    Play(extreme, 20, 15);
+    // Text on a target stretched very unequally is left out rather than rendered.
+    MDiskEMFWMF stretched(Fixture("emf-text-unequal-stretch.emf"), "emf");
+    Play(stretched, 94, 78);
     // A header whose device has no millimetres, or more pixels than a side may have.
     for (std::size_t at : {std::size_t{80}, std::size_t{72}}) {
         std::vector<std::uint8_t> bad = bytes;

@@ -220,24 +220,54 @@ void Progress::Rows(int done, int total) {
     if (callback_(host_, percent) != 0) Fail(PIX_ERR_CANCELLED);
 }
 
-std::int32_t Deliver(Image image, const PixReadArgs* args) {
-    Image out = ConvertDepth(std::move(image), args->depth);
+namespace {
+
+std::size_t RowBytes(int width, int bitCount) {
+    return (static_cast<std::size_t>(width) * (bitCount == 15 ? 16 : bitCount) + 7) / 8;
+}
+
+// Asks the host for a picture's rows; refuses buffers too small for them.
+PixPixelBuffer HostRows(int width, int height, int bitCount,
+                        const std::vector<std::uint32_t>& palette, const PixReadArgs* args) {
     PixImageInfo info{};
-    info.width = out.width;
-    info.height = out.height;
-    info.bitCount = out.bitCount;
-    if (out.bitCount <= 8) {
-        const std::size_t count = std::min<std::size_t>(out.palette.size(), PIX_MAX_PALETTE);
+    info.width = width;
+    info.height = height;
+    info.bitCount = bitCount;
+    if (bitCount <= 8) {
+        const std::size_t count = std::min<std::size_t>(palette.size(), PIX_MAX_PALETTE);
         info.paletteCount = static_cast<std::uint32_t>(count);
-        std::copy_n(out.palette.begin(), count, info.palette);
+        std::copy_n(palette.begin(), count, info.palette);
     }
     PixPixelBuffer buffer{};
     if (args->allocate(args->host, &info, &buffer) == 0 || !buffer.pixels) Fail(PIX_ERR_HOST);
-    const std::size_t rowBytes =
-        (static_cast<std::size_t>(out.width) * (out.bitCount == 15 ? 16 : out.bitCount) + 7) / 8;
-    if (buffer.stride < 0 || static_cast<std::size_t>(buffer.stride) < rowBytes) {
+    if (buffer.stride < 0 || static_cast<std::size_t>(buffer.stride) < RowBytes(width, bitCount)) {
         Fail(PIX_ERR_HOST);
     }
+    return buffer;
+}
+
+}  // namespace
+
+bool AllocateInHost(Image& image, int width, int height, int bits,
+                    const std::vector<std::uint32_t>& palette, const PixReadArgs* args) {
+    if (args->depth != 0 && args->depth != bits) return false;
+    CheckSize(width, height);
+    const PixPixelBuffer buffer = HostRows(width, height, bits, palette, args);
+    image.width = width;
+    image.height = height;
+    image.bitCount = bits;
+    image.stride = static_cast<std::size_t>(buffer.stride);
+    image.palette = palette;
+    image.pixels.clear();
+    image.hostRows = buffer.pixels;
+    return true;
+}
+
+std::int32_t Deliver(Image image, const PixReadArgs* args) {
+    if (image.hostRows) return PIX_OK;
+    Image out = ConvertDepth(std::move(image), args->depth);
+    const PixPixelBuffer buffer = HostRows(out.width, out.height, out.bitCount, out.palette, args);
+    const std::size_t rowBytes = RowBytes(out.width, out.bitCount);
     for (int y = 0; y < out.height; ++y) {
         std::memcpy(buffer.pixels + static_cast<std::size_t>(y) * buffer.stride, out.Row(y),
                     rowBytes);

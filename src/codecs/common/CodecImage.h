@@ -38,10 +38,15 @@ struct Image {
 
     // Checks the limits, then allocates zeroed rows.
     void Allocate(int w, int h, int bits);
-    std::uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * stride; }
+    // Rows lent by the host when a decoder writes straight into the host's picture (see
+    // AllocateInHost); pixels is then empty.
+    std::uint8_t* hostRows = nullptr;
+
+    std::uint8_t* Row(int y) { return Base() + static_cast<std::size_t>(y) * stride; }
     const std::uint8_t* Row(int y) const {
-        return pixels.data() + static_cast<std::size_t>(y) * stride;
+        return (hostRows ? hostRows : pixels.data()) + static_cast<std::size_t>(y) * stride;
     }
+    std::uint8_t* Base() { return hostRows ? hostRows : pixels.data(); }
     // The pixel at (x, y) as 0x00RRGGBB whatever the depth.
     std::uint32_t Rgb(int x, int y) const;
     bool IsGrey() const;
@@ -75,7 +80,14 @@ class Progress {
 };
 
 // Hands a decoded picture to the host: converted to the asked depth, copied into the host's rows.
+// A picture already in the host's rows is only confirmed.
 std::int32_t Deliver(Image image, const PixReadArgs* args);
+
+// When the host asks for the file's own depth (args->depth 0 or bits), has it allocate the
+// picture and lends its rows to image, saving a copy of a large picture; returns false (and
+// leaves image alone) when a conversion will be needed.
+bool AllocateInHost(Image& image, int width, int height, int bits,
+                    const std::vector<std::uint32_t>& palette, const PixReadArgs* args);
 
 // Runs body, turning every failure into an error code.
 template <class Body>

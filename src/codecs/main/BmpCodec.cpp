@@ -205,14 +205,9 @@ void DecodeRows(const std::vector<std::uint8_t>& b, std::size_t at, const Header
     }
 }
 
-}  // namespace
-
-Image DecodeBmp(const std::vector<std::uint8_t>& b, Progress& progress) {
-    Header h = ParseHeader(b);
-    const std::int64_t height = h.height < 0 ? -h.height : h.height;
-    CheckSize(h.width, height);
-    const std::size_t pixelOffset = U32(b.data() + 10);
-    Image image;
+// Refuses compressions that do not fit the bit count, and gives uncompressed 16- and 32-bit
+// pictures their implied masks.
+void CheckCompression(Header& h) {
     const bool rle = h.compression == kBiRle8 || h.compression == kBiRle4;
     if (rle) {
         if ((h.compression == kBiRle8) != (h.bitCount == 8) ||
@@ -230,24 +225,36 @@ Image DecodeBmp(const std::vector<std::uint8_t>& b, Progress& progress) {
         h.masks[1] = 0xFF00;
         h.masks[2] = 0xFF;
     }
+}
+
+// The depth delivered: palette depths as they are, bit fields by FieldDepth, 24 as it is.
+int OutputDepth(const Header& h) {
     switch (h.bitCount) {
         case 1:
         case 4:
         case 8:
-            image.Allocate(static_cast<int>(h.width), static_cast<int>(height), h.bitCount);
-            image.palette = ReadPalette(b, h);
-            break;
         case 24:
-            image.Allocate(static_cast<int>(h.width), static_cast<int>(height), 24);
-            break;
+            return h.bitCount;
         case 16:
         case 32:
-            image.Allocate(static_cast<int>(h.width), static_cast<int>(height), FieldDepth(h));
-            break;
+            return FieldDepth(h);
         default:
             Fail(PIX_ERR_UNSUPPORTED);
     }
-    if (rle) {
+}
+
+}  // namespace
+
+Image DecodeBmp(const std::vector<std::uint8_t>& b, Progress& progress) {
+    Header h = ParseHeader(b);
+    CheckCompression(h);
+    const std::int64_t height = h.height < 0 ? -h.height : h.height;
+    CheckSize(h.width, height);
+    const std::size_t pixelOffset = U32(b.data() + 10);
+    Image image;
+    image.Allocate(static_cast<int>(h.width), static_cast<int>(height), OutputDepth(h));
+    if (h.bitCount <= 8) image.palette = ReadPalette(b, h);
+    if (h.compression == kBiRle8 || h.compression == kBiRle4) {
         if (pixelOffset >= b.size()) Fail(PIX_ERR_CORRUPT);
         DecodeRle(b, pixelOffset, image, h.compression == kBiRle4, progress);
     } else {

@@ -95,6 +95,38 @@ void ReadFrame(GifFileType* gif, int transparent, Image& image, Progress& progre
     }
 }
 
+// The palette of a 1-, 4- or 8-bit picture as giflib's colour map; the caller frees it.
+ColorMapObject* ColourMapOf(const Image& image) {
+    const int colours = 1 << image.bitCount;
+    std::vector<GifColorType> entries(colours);
+    for (int i = 0; i < colours; ++i) {
+        const std::uint32_t c =
+            static_cast<std::size_t>(i) < image.palette.size() ? image.palette[i] : 0;
+        entries[i] = {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
+                      static_cast<GifByteType>(c)};
+    }
+    ColorMapObject* map = GifMakeMapObject(colours, entries.data());
+    if (!map) Fail(PIX_ERR_MEMORY);
+    return map;
+}
+
+// One byte a pixel, as giflib takes rows.
+void UnpackRow(const Image& image, int y, std::vector<GifPixelType>& line) {
+    const std::uint8_t* row = image.Row(y);
+    for (int x = 0; x < image.width; ++x) {
+        switch (image.bitCount) {
+            case 1:
+                line[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                break;
+            case 4:
+                line[x] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+                break;
+            default:
+                line[x] = row[x];
+        }
+    }
+}
+
 }  // namespace
 
 Image ReadGif(const char* path, Progress& progress) {
@@ -124,16 +156,7 @@ void WriteGif(const char* path, const Image& source, const WriteOptions& options
     int depth = options.depth;
     if (depth == 0 || depth == 24) depth = source.bitCount <= 8 ? source.bitCount : 8;
     const Image image = ConvertDepth(Image(source), depth);
-    const int colours = 1 << image.bitCount;
-    std::vector<GifColorType> entries(colours);
-    for (int i = 0; i < colours; ++i) {
-        const std::uint32_t c =
-            static_cast<std::size_t>(i) < image.palette.size() ? image.palette[i] : 0;
-        entries[i] = {static_cast<GifByteType>(c >> 16), static_cast<GifByteType>(c >> 8),
-                      static_cast<GifByteType>(c)};
-    }
-    ColorMapObject* map = GifMakeMapObject(colours, entries.data());
-    if (!map) Fail(PIX_ERR_MEMORY);
+    ColorMapObject* map = ColourMapOf(image);
     int error = 0;
     GifWriteHandle h;
     h.gif = EGifOpenFileName(path, false, &error);
@@ -147,19 +170,7 @@ void WriteGif(const char* path, const Image& source, const WriteOptions& options
     if (!described) Fail(PIX_ERR_WRITE);
     std::vector<GifPixelType> line(image.width);
     for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* row = image.Row(y);
-        for (int x = 0; x < image.width; ++x) {
-            switch (image.bitCount) {
-                case 1:
-                    line[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
-                    break;
-                case 4:
-                    line[x] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-                    break;
-                default:
-                    line[x] = row[x];
-            }
-        }
+        UnpackRow(image, y, line);
         if (EGifPutLine(h.gif, line.data(), image.width) == GIF_ERROR) Fail(PIX_ERR_WRITE);
         progress.Rows(y + 1, image.height);
     }

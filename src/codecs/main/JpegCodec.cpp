@@ -61,9 +61,9 @@ struct JpegWriter {
     }
 };
 
-void GreyPalette(Image& image) {
-    image.palette.resize(256);
-    for (std::uint32_t i = 0; i < 256; ++i) image.palette[i] = i << 16 | i << 8 | i;
+void GreyPalette(std::vector<std::uint32_t>& palette) {
+    palette.resize(256);
+    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = i << 16 | i << 8 | i;
 }
 
 // Converts one decoded CMYK row (Adobe writers store the inks inverted) to blue, green, red.
@@ -83,8 +83,15 @@ void CmykRow(const JSAMPLE* cmyk, std::uint8_t* bgr, int width, bool inverted) {
 }
 
 // Runs under setjmp: the objects with destructors live in the caller.
-bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, std::vector<JSAMPLE>& cmyk,
-                Progress& progress) {
+// The buffers a decode needs, made by the caller: nothing with a destructor may be created
+// between the setjmp and a longjmp back to it.
+struct JpegBuffers {
+    std::vector<JSAMPLE> cmyk;               // one row of inks
+    std::vector<std::uint32_t> greyPalette;  // 256 grey levels
+};
+
+bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, JpegBuffers& buffers,
+                Progress& progress, const PixReadArgs* direct) {
     if (setjmp(r.error.jump)) return false;
     jpeg_create_decompress(&r.info);
     r.created = true;
@@ -98,15 +105,22 @@ bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, std::vector<JSAMPL
     r.info.out_color_space = grey ? JCS_GRAYSCALE : inks ? JCS_CMYK : JCS_EXT_BGR;
     r.info.dct_method = JDCT_ISLOW;
     jpeg_start_decompress(&r.info);
-    image.Allocate(static_cast<int>(r.info.output_width), static_cast<int>(r.info.output_height),
-                   grey ? 8 : 24);
-    if (grey) GreyPalette(image);
-    if (inks) cmyk.resize(static_cast<std::size_t>(image.width) * 4);
+    const int width = static_cast<int>(r.info.output_width);
+    const int height = static_cast<int>(r.info.output_height);
+    const int bits = grey ? 8 : 24;
+    const std::vector<std::uint32_t>& palette = grey ? buffers.greyPalette : image.palette;
+    if (!direct || !AllocateInHost(image, width, height, bits, palette, direct)) {
+        image.Allocate(width, height, bits);
+        if (grey) image.palette = buffers.greyPalette;
+    }
+    if (inks) buffers.cmyk.resize(static_cast<std::size_t>(image.width) * 4);
     while (r.info.output_scanline < r.info.output_height) {
         const int y = static_cast<int>(r.info.output_scanline);
-        JSAMPROW row = inks ? cmyk.data() : image.Row(y);
+        JSAMPROW row = inks ? buffers.cmyk.data() : image.Row(y);
         jpeg_read_scanlines(&r.info, &row, 1);
-        if (inks) CmykRow(cmyk.data(), image.Row(y), image.width, r.info.saw_Adobe_marker);
+        if (inks) {
+            CmykRow(buffers.cmyk.data(), image.Row(y), image.width, r.info.saw_Adobe_marker);
+        }
         progress.Rows(y + 1, image.height);
     }
     jpeg_finish_decompress(&r.info);
@@ -146,15 +160,16 @@ void InstallErrorHandler(jpeg_error_mgr* manager) {
 
 }  // namespace
 
-Image ReadJpg(const char* path, Progress& progress) {
+Image ReadJpg(const char* path, Progress& progress, const PixReadArgs* direct) {
     File file(path, "rb");
     if (!file) Fail(PIX_ERR_OPEN);
     JpegReader r;
     r.info.err = &r.error.manager;
     InstallErrorHandler(&r.error.manager);
     Image image;
-    std::vector<JSAMPLE> cmyk;
-    if (!DecodeJpeg(file.get(), r, image, cmyk, progress)) Fail(PIX_ERR_CORRUPT);
+    JpegBuffers buffers;
+    GreyPalette(buffers.greyPalette);
+    if (!DecodeJpeg(file.get(), r, image, buffers, progress, direct)) Fail(PIX_ERR_CORRUPT);
     return image;
 }
 

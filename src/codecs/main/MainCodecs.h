@@ -17,7 +17,8 @@ struct WriteOptions {
 Image ReadBmp(const char* path, Progress& progress);
 Image ReadPng(const char* path, Progress& progress);
 Image ReadGif(const char* path, Progress& progress);
-Image ReadJpg(const char* path, Progress& progress);
+// With direct, a picture of the file's own depth is decoded straight into the host's rows.
+Image ReadJpg(const char* path, Progress& progress, const PixReadArgs* direct = nullptr);
 Image ReadTga(const char* path, Progress& progress);
 Image ReadPcx(const char* path, Progress& progress);
 Image ReadPcd(const char* path, Progress& progress);

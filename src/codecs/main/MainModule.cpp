@@ -64,7 +64,7 @@ Reader ReaderFor(const std::vector<std::uint8_t>& head, const char* path) {
     if (starts("BM", 2)) return ReadBmp;
     if (starts("\x89PNG", 4)) return ReadPng;
     if (starts("GIF8", 4)) return ReadGif;
-    if (starts("\xFF\xD8", 2)) return ReadJpg;
+    if (starts("\xFF\xD8", 2)) return [](const char* p, Progress& g) { return ReadJpg(p, g); };
     if (starts("\x0A", 1)) return ReadPcx;
     if (starts("%!", 2) || starts("\xC5\xD0\xD3\xC6", 4)) return ReadEps;
     const std::string name(path);
@@ -127,8 +127,13 @@ PIX_EXPORT std::int32_t read_png(const char* p, const PixReadArgs* a) {
 PIX_EXPORT std::int32_t read_gif(const char* p, const PixReadArgs* a) {
     return RunRead(p, a, ReadGif);
 }
-PIX_EXPORT std::int32_t read_jpg(const char* p, const PixReadArgs* a) {
-    return RunRead(p, a, ReadJpg);
+// JPEG photographs are the largest pictures read: they are decoded into the host's rows.
+PIX_EXPORT std::int32_t read_jpg(const char* path, const PixReadArgs* args) {
+    return Guard([&] {
+        CheckReadArgs(path, args);
+        Progress progress(args->host, args->progress);
+        return Deliver(ReadJpg(path, progress, args), args);
+    });
 }
 PIX_EXPORT std::int32_t read_tga(const char* p, const PixReadArgs* a) {
     return RunRead(p, a, ReadTga);

@@ -149,6 +149,69 @@ void EncodeLine(const std::uint8_t* line, std::size_t size, std::vector<std::uin
     }
 }
 
+// How a picture of 1, 4, 8 or 24 bits is stored: 1-bit single plane, four 1-bit planes for
+// 16 colours, one 8-bit plane with the palette at the end, or red, green and blue planes.
+struct PlaneLayout {
+    int planes;
+    int bits;
+    int bytesPerLine;  // even, as the format asks
+};
+
+PlaneLayout LayoutFor(const Image& image) {
+    const bool planar4 = image.bitCount == 4;
+    const int planes = planar4 ? 4 : image.bitCount == 24 ? 3 : 1;
+    const int bits = image.bitCount == 1 || planar4 ? 1 : 8;
+    return {planes, bits, ((image.width * bits + 7) / 8 + 1) & ~1};
+}
+
+std::vector<std::uint8_t> Header(const Image& image, const PlaneLayout& layout) {
+    std::vector<std::uint8_t> out(kHeaderSize, 0);
+    out[0] = kManufacturer;
+    out[1] = kVersion;
+    out[2] = kRleEncoding;
+    out[3] = static_cast<std::uint8_t>(layout.bits);
+    out[8] = (image.width - 1) & 0xFF;  // +8 xmax, +10 ymax; xmin and ymin stay 0
+    out[9] = ((image.width - 1) >> 8) & 0xFF;
+    out[10] = (image.height - 1) & 0xFF;
+    out[11] = ((image.height - 1) >> 8) & 0xFF;
+    out[12] = out[14] = 72;  // +12, +14 resolution
+    for (std::size_t i = 0; i < 16 && image.bitCount <= 4 && i < image.palette.size(); ++i) {
+        out[kEgaPaletteOffset + 3 * i] = (image.palette[i] >> 16) & 0xFF;
+        out[kEgaPaletteOffset + 3 * i + 1] = (image.palette[i] >> 8) & 0xFF;
+        out[kEgaPaletteOffset + 3 * i + 2] = image.palette[i] & 0xFF;
+    }
+    out[kPlanesOffset] = static_cast<std::uint8_t>(layout.planes);
+    out[kBytesPerLineOffset] = layout.bytesPerLine & 0xFF;
+    out[kBytesPerLineOffset + 1] = (layout.bytesPerLine >> 8) & 0xFF;
+    out[68] = 1;  // +68 palette interpretation: colour
+    return out;
+}
+
+// Row y of the picture as the file's planes, one after the other.
+void SplitPlanes(const Image& image, int y, const PlaneLayout& layout,
+                 std::vector<std::uint8_t>& line) {
+    std::fill(line.begin(), line.end(), 0);
+    const std::uint8_t* row = image.Row(y);
+    const int stride = layout.bytesPerLine;
+    if (layout.planes == 1) {
+        std::memcpy(line.data(), row,
+                    (static_cast<std::size_t>(image.width) * layout.bits + 7) / 8);
+        return;
+    }
+    for (int x = 0; x < image.width; ++x) {
+        if (layout.planes == 4) {
+            const int index = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+            for (int p = 0; p < 4; ++p) {
+                if (index & (1 << p)) line[p * stride + (x >> 3)] |= 0x80 >> (x & 7);
+            }
+        } else {
+            line[x] = row[3 * x + 2];
+            line[stride + x] = row[3 * x + 1];
+            line[2 * stride + x] = row[3 * x];
+        }
+    }
+}
+
 }  // namespace
 
 Image ReadPcx(const char* path, Progress& progress) {
@@ -175,47 +238,14 @@ Image ReadPcx(const char* path, Progress& progress) {
 void WritePcx(const char* path, const Image& source, const WriteOptions& options,
               Progress& progress) {
     const Image image = ConvertDepth(Image(source), TargetDepth(source, options.depth));
-    const bool planar4 = image.bitCount == 4;
-    const int planes = planar4 ? 4 : image.bitCount == 24 ? 3 : 1;
-    const int bits = image.bitCount == 1 || planar4 ? 1 : 8;
-    const int bytesPerLine = ((image.width * bits + 7) / 8 + 1) & ~1;
-    std::vector<std::uint8_t> out(kHeaderSize, 0);
-    out[0] = kManufacturer;
-    out[1] = kVersion;
-    out[2] = kRleEncoding;
-    out[3] = static_cast<std::uint8_t>(bits);
-    out[8] = (image.width - 1) & 0xFF;
-    out[9] = ((image.width - 1) >> 8) & 0xFF;
-    out[10] = (image.height - 1) & 0xFF;
-    out[11] = ((image.height - 1) >> 8) & 0xFF;
-    out[12] = out[14] = 72;  // +12, +14 resolution
-    for (std::size_t i = 0; i < 16 && image.bitCount <= 4 && i < image.palette.size(); ++i) {
-        out[kEgaPaletteOffset + 3 * i] = (image.palette[i] >> 16) & 0xFF;
-        out[kEgaPaletteOffset + 3 * i + 1] = (image.palette[i] >> 8) & 0xFF;
-        out[kEgaPaletteOffset + 3 * i + 2] = image.palette[i] & 0xFF;
-    }
-    out[kPlanesOffset] = static_cast<std::uint8_t>(planes);
-    out[kBytesPerLineOffset] = bytesPerLine & 0xFF;
-    out[kBytesPerLineOffset + 1] = (bytesPerLine >> 8) & 0xFF;
-    out[68] = 1;  // +68 palette interpretation: colour
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(planes) * bytesPerLine);
+    const PlaneLayout layout = LayoutFor(image);
+    std::vector<std::uint8_t> out = Header(image, layout);
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(layout.planes) * layout.bytesPerLine);
     for (int y = 0; y < image.height; ++y) {
-        std::fill(line.begin(), line.end(), 0);
-        const std::uint8_t* row = image.Row(y);
-        for (int x = 0; x < image.width; ++x) {
-            if (planar4) {
-                const int index = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-                for (int p = 0; p < 4; ++p) {
-                    if (index & (1 << p)) line[p * bytesPerLine + (x >> 3)] |= 0x80 >> (x & 7);
-                }
-            } else if (planes == 3) {
-                line[x] = row[3 * x + 2];
-                line[bytesPerLine + x] = row[3 * x + 1];
-                line[2 * bytesPerLine + x] = row[3 * x];
-            }
+        SplitPlanes(image, y, layout, line);
+        for (int p = 0; p < layout.planes; ++p) {
+            EncodeLine(&line[p * layout.bytesPerLine], layout.bytesPerLine, out);
         }
-        if (planes == 1) std::memcpy(line.data(), row, (image.width * bits + 7) / 8);
-        for (int p = 0; p < planes; ++p) EncodeLine(&line[p * bytesPerLine], bytesPerLine, out);
         progress.Rows(y + 1, image.height);
     }
     if (image.bitCount == 8) {

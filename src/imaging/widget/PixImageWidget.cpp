@@ -18,12 +18,12 @@ void TPixImageWidget::PictureChanged() {
 }
 
 void TPixImageWidget::SetStretch(bool stretch) {
-    stretch_ = stretch;
+    image_.Stretch = stretch;
     update();
 }
 
 void TPixImageWidget::SetCenter(bool center) {
-    center_ = center;
+    image_.Center = center;
     update();
 }
 
@@ -41,8 +41,8 @@ QImage TPixImageWidget::ToQImage(const TPixBitmap& bitmap) {
 QRect TPixImageWidget::PictureRect() const {
     if (shown_.isNull()) return {};
     QSize size = shown_.size();
-    if (stretch_) size = size.scaled(this->size(), Qt::KeepAspectRatio);
-    if (!center_) return QRect(QPoint(0, 0), size);
+    if (image_.Stretch) size = size.scaled(this->size(), Qt::KeepAspectRatio);
+    if (!image_.Center) return QRect(QPoint(0, 0), size);
     return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
 }
 

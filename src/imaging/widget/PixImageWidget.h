@@ -22,9 +22,10 @@ class TPixImageWidget : public QWidget {
     // Call after changing the component's picture directly.
     void PictureChanged();
 
-    bool Stretch() const { return stretch_; }
+    // The component's Stretch and Center properties; setting them repaints.
+    bool Stretch() const { return image_.Stretch; }
     void SetStretch(bool stretch);
-    bool Center() const { return center_; }
+    bool Center() const { return image_.Center; }
     void SetCenter(bool center);
 
     // Where the picture is drawn inside the control; empty without a picture.
@@ -39,8 +40,6 @@ class TPixImageWidget : public QWidget {
   private:
     TPixImage image_;
     QImage shown_;
-    bool stretch_ = false;
-    bool center_ = false;
 };
 
 }  // namespace pixelary

@@ -42,6 +42,7 @@ pngtopnm "$src" | pnmquant 16 | ppmtotga -cmap > tga/colourmapped.tga
 convert "$src" pcx/true.pcx
 convert "$src" -colors 16 -type Palette pcx/pal8.pcx
 pngtopnm "$src" | ppmtopgm | pgmtopbm -threshold -value 0.2 | ppmtopcx > pcx/mono.pcx
+pngtopnm "$src" | pnmquant 16 | ppmtopcx > pcx/planar16.pcx
 
 convert "$src" -depth 8 -compress LZW tiff/lzw.tif
 convert "$src" -colorspace Gray -depth 8 -compress LZW tiff/grey.tif
@@ -59,3 +60,6 @@ python3 make_binary_eps.py eps/plain.eps tiff-preview.tif eps/tiff-preview.eps
 rm -f tiff-preview.tif
 
 python3 make_dxf.py
+tool=$(mktemp)
+g++ make_dxflib.cpp -I/usr/include/dxflib -ldxflib -o "$tool" && "$tool"
+rm -f "$tool"

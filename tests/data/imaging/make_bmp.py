@@ -58,3 +58,13 @@ for y in reversed(range(h)):
 core = struct.pack("<IHHHH", 12, w, h, 1, 24)
 with open("bmp/os2-core.bmp", "wb") as f:
     f.write(file_header(14 + 12 + len(rows), 26) + core + rows)
+
+# Windows V4 header (108 bytes), 32-bit bit fields with an alpha mask, bottom-up.
+rows = b""
+for y in reversed(range(h)):
+    rows += b"".join(bytes((p[2], p[1], p[0], 0xFF)) for p in pixels[y * w:(y + 1) * w])
+v4 = struct.pack("<IiiHHIIiiII", 108, w, h, 1, 32, 3, len(rows), 2835, 2835, 0, 0)
+v4 += struct.pack("<IIII", 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)
+v4 += b"sRGB"[::-1] + b"\0" * 36 + b"\0" * 12  # colour space, end points, gammas
+with open("bmp/v4-bitfields32.bmp", "wb") as f:
+    f.write(file_header(14 + 108 + len(rows), 14 + 108) + v4 + rows)
