@@ -97,6 +97,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     resize(kDesignClientSize.width(), kDesignClientSize.height() + MainMenu1->sizeHint().height());
 
     ExecuteFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    InstallFileOps();
     RenameOriginal.clear();
     Progress = -1;
     History = std::make_unique<MWalkQueue>(kHistoryCapacity);
@@ -675,16 +676,9 @@ void TMainForm::CmAboutClick() {
     }
 }
 
-// ---- file operations, print and scan ------------------------------------------------------
-// Intentionally empty: the file-operation layer of the main window implements these commands.
+// ---- print and scan ----------------------------------------------------------------------
+// Empty until the print and scan dialogs exist; the file commands live in MainFileOps.cpp.
 
-void TMainForm::CmNewFolderClick() {}
-void TMainForm::CmFileCopyToClick() {}
-void TMainForm::CmFileMoveToClick() {}
-void TMainForm::CmFileDeleteClick() {}
-void TMainForm::CmFileRenameClick() {}
-void TMainForm::CmFileSetToDesk1Click() {}
-void TMainForm::CmFileSetToDesk2Click() {}
 void TMainForm::CmFileTwainAcquireClick() {}
 void TMainForm::CmFilePrintClick() {}
 

@@ -9,9 +9,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "mainwindow/MainFileOps.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
@@ -254,8 +257,7 @@ class TMainForm : public QMainWindow {
     void CmHideAttacheClick();
     void CmAboutClick();
 
-    // File operations, print and scan: wired here, their work is done by the file-operation
-    // layer of the main window.
+    // File operations (MainFileOps.cpp), print and scan.
     void CmNewFolderClick();
     void CmFileCopyToClick();
     void CmFileMoveToClick();
@@ -265,6 +267,15 @@ class TMainForm : public QMainWindow {
     void CmFileSetToDesk2Click();
     void CmFileTwainAcquireClick();
     void CmFilePrintClick();
+
+    // What the file-operation commands ask of the user and the desktop (replaced by tests).
+    FileOpsHooks FileOps;
+    // Full paths of the selected entries in view order; none (after a beep) when nothing is
+    // selected or a selected entry lacks the attribute.
+    std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
+    void SetWallpaper(bool tiled);
+    void RenameEditKeyPress(int key);
+    void RenameEditExit();
 
     // Go-menu entries of the history, newest first.
     QList<QAction*> HistoryItems() const;
@@ -277,6 +288,11 @@ class TMainForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void InstallFileOps();
+    void TransferSelection(fileops::TransferKind kind);
+    void ScrollCellIntoView(const QRect& cell);
+    // True for a plain file-system folder other than the desktop itself; path gets its path.
+    bool FolderTakesFiles(std::string& path) const;
     void BuildMenus();
     void BuildFileMenu();
     void BuildEditMenu();

@@ -38,6 +38,7 @@ constexpr StringEntry kStringTable[] = {
 };
 
 MessageSink g_sink = nullptr;
+BeepSink g_beep_sink = nullptr;
 
 void ShowBox(QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon) {
     if (g_sink) {
@@ -68,7 +69,15 @@ void ShowException(QWidget* parent, const std::exception& error) {
 }
 
 void Beep() {
+    if (g_beep_sink) {
+        g_beep_sink();
+        return;
+    }
     QApplication::beep();
+}
+
+void SetBeepSink(BeepSink sink) {
+    g_beep_sink = sink;
 }
 
 void SetMessageSink(MessageSink sink) {

@@ -54,5 +54,8 @@ struct MessageRecord {
 };
 using MessageSink = void (*)(const MessageRecord&);
 void SetMessageSink(MessageSink sink);
+// Tests count beeps instead of sounding them.
+using BeepSink = void (*)();
+void SetBeepSink(BeepSink sink);
 
 }  // namespace pixelary

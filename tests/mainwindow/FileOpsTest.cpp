@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's file commands on real folders below the private home.
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "core/Dib.h"
+#include "mainwindow/Controls.h"
+#include "mainwindow/Main.h"
+#include "mainwindow/TestEnvironment.h"
+#include "model/MExplorerItem.h"
+#include "platform/ShellFolder.h"
+
+using namespace pixelary;
+using namespace pixelary::testing;
+
+namespace {
+
+int g_beeps = 0;
+void CountBeep() {
+    ++g_beeps;
+}
+
+}  // namespace
+
+class FileOpsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { SetBeepSink(&CountBeep); }
+
+    void init() {
+        g_beeps = 0;
+        TestEnvironment::TakeMessages();
+        form_ = std::make_unique<TMainForm>();
+        form_->resize(800, 600);
+        chooser_calls_ = 0;
+        form_->FileOps.ChooseFolder = [this](const QString& title, const QString& start) {
+            ++chooser_calls_;
+            chooser_title_ = title;
+            chooser_start_ = start;
+            return chosen_;
+        };
+        form_->FileOps.ConfirmDelete = [](int, const QString&) { return true; };
+        form_->FileOps.AskOverwrite = [this](const QString&) { return overwrite_; };
+    }
+    void cleanup() { form_.reset(); }
+
+    void DeleteWithAnUndeletableEntryDeletesNothingAndBeeps() {
+        form_->CmDesktopClick();
+        bool asked = false;
+        form_->FileOps.ConfirmDelete = [&](int, const QString&) { return asked = true, false; };
+        QVERIFY(form_->EntryCount() >= 2);
+        for (int i = 0; i < form_->EntryCount(); ++i) form_->Entry(i)->Selected = 1;
+        form_->CmFileDeleteClick();  // "Computer" cannot be deleted
+        QCOMPARE(g_beeps, 1);
+        QVERIFY(!asked);
+        QVERIFY(QDir(TestEnvironment::Home()).exists());
+    }
+
+    void DeleteMovesTheSelectionToTheTrashAndRefreshes() {
+        const QString folder = Open("刪除", {"a.bmp", "b.bmp", "c.bmp"});
+        Select({"a.bmp", "c.bmp"});
+        form_->CmFileDeleteClick();
+        QVERIFY(!QFile::exists(folder + "/a.bmp"));
+        QVERIFY(QFile::exists(folder + "/b.bmp"));
+        QVERIFY(!QFile::exists(folder + "/c.bmp"));
+        QVERIFY(QFile::exists(TestEnvironment::Home() + "/.local/share/Trash/files/a.bmp"));
+        QCOMPARE(form_->EntryCount(), 1);
+    }
+
+    void CopyWithNothingSelectedShowsNoChooser() {
+        Open("沒選", {"a.bmp"});
+        form_->CmFileCopyToClick();
+        QCOMPARE(g_beeps, 1);
+        QCOMPARE(chooser_calls_, 0);
+    }
+
+    void CancellingTheChooserLeavesTheView() {
+        const QString folder = Open("取消", {"a.bmp", "b.bmp"});
+        Select({"a.bmp"});
+        chosen_.clear();
+        form_->CmFileMoveToClick();
+        QCOMPARE(chooser_calls_, 1);
+        QCOMPARE(chooser_title_, QStringLiteral("選擇目的目錄"));
+        QCOMPARE(chooser_start_, folder);
+        QVERIFY(QFile::exists(folder + "/a.bmp"));
+        QVERIFY(form_->Entry(0)->Selected);  // no refresh: the selection stays
+    }
+
+    void CopyAndMoveSeveralFilesHonouringTheOverwriteAnswer() {
+        const QString folder = Open("來源", {"貓.bmp", "狗.bmp", "魚.bmp"});
+        chosen_ = MakeFolder("目的地");
+        WriteBmp(chosen_ + "/狗.bmp", 1, 1, 0x000000);
+        Select({"貓.bmp", "狗.bmp"});
+        overwrite_ = fileops::OverwriteAnswer::No;
+        form_->CmFileCopyToClick();
+        QVERIFY(QFile::exists(chosen_ + "/貓.bmp"));
+        QCOMPARE(Dib::LoadFromFile((chosen_ + "/狗.bmp").toStdString()).Width(), 1);  // kept
+        QVERIFY(QFile::exists(folder + "/貓.bmp"));
+        QCOMPARE(form_->EntryCount(), 3);
+
+        Select({"狗.bmp", "魚.bmp"});
+        overwrite_ = fileops::OverwriteAnswer::Yes;
+        form_->CmFileMoveToClick();
+        QCOMPARE(Dib::LoadFromFile((chosen_ + "/狗.bmp").toStdString()).Width(), 4);  // replaced
+        QVERIFY(QFile::exists(chosen_ + "/魚.bmp"));
+        QVERIFY(!QFile::exists(folder + "/魚.bmp"));
+        QCOMPARE(form_->EntryCount(), 1);  // the refresh shows what is left
+    }
+
+    void RenameWithEscapeOrEmptyTextRenamesNothing() {
+        const QString folder = Open("改名", {"a.bmp"});
+        form_->FocusIndex = 0;
+        form_->CmFileRenameClick();
+        QVERIFY(!form_->RenameEdit->isHidden());
+        QCOMPARE(form_->RenameEdit->text(), QStringLiteral("a.bmp"));
+        form_->RenameEdit->setText("b.bmp");
+        form_->RenameEditKeyPress(Qt::Key_Escape);
+        QVERIFY(!!form_->RenameEdit->isHidden());
+        QVERIFY(QFile::exists(folder + "/a.bmp"));
+
+        form_->CmFileRenameClick();
+        form_->RenameEdit->setText("");
+        form_->RenameEditKeyPress(Qt::Key_Return);
+        QVERIFY(QFile::exists(folder + "/a.bmp"));
+
+        form_->CmFileRenameClick();
+        form_->RenameEdit->setText("新名.bmp");
+        form_->RenameEditKeyPress(Qt::Key_Return);
+        QVERIFY(QFile::exists(folder + "/新名.bmp"));
+        QCOMPARE(QString::fromStdString(form_->Entry(0)->GetName()), QStringLiteral("新名"));
+    }
+
+    void RenameScrollsTheCellFullyIntoView() {
+        // Showing the window opens the desktop, so the folder is opened afterwards.
+        form_->showNormal();
+        form_->resize(500, 400);
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QStringList names;
+        for (int i = 0; i < 60; ++i) names << QStringLiteral("p%1.bmp").arg(i, 2, 10, QChar('0'));
+        Open("捲動", names);
+        QScrollBar* bar = form_->ItemScrollBox->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        form_->FocusIndex = form_->EntryCount() - 1;
+        form_->CmFileRenameClick();
+        const int cellHeight = CellSizeFor(form_->ViewMode).height();
+        const QRect cell(0, (form_->FocusIndex / form_->Columns) * cellHeight, 1, cellHeight);
+        const int viewport = form_->ItemScrollBox->viewport()->height();
+        QVERIFY(cell.top() >= bar->value());
+        QVERIFY(cell.bottom() <= bar->value() + viewport - 1);
+        form_->RenameEditKeyPress(Qt::Key_Escape);
+    }
+
+    void NewFolderBeepsForAnExistingNameAndRefusesVirtualFolders() {
+        const QString folder = Open("新資料夾", {"a.bmp"});
+        QDir().mkpath(folder + "/已有");
+        form_->CmViewRefreshClick();
+        form_->FileOps.AskNewFolderName = [] { return std::optional<QString>("已有"); };
+        form_->CmNewFolderClick();
+        QCOMPARE(g_beeps, 1);
+        form_->FileOps.AskNewFolderName = [] { return std::optional<QString>("相簿"); };
+        form_->CmNewFolderClick();
+        QVERIFY(QDir(folder + "/相簿").exists());
+        QCOMPARE(form_->EntryCount(), 3);
+
+        bool asked = false;
+        form_->FileOps.AskNewFolderName = [&] { return asked = true, std::optional<QString>("x"); };
+        form_->CmDesktopClick();
+        form_->CmNewFolderClick();
+        QVERIFY(!asked);
+        const auto messages = TestEnvironment::TakeMessages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].caption, QStringLiteral("錯誤"));
+        QCOMPARE(messages[0].text, QStringLiteral("目前所在的資料夾不能存檔"));
+    }
+
+    void WallpaperFitsTheScreenAndTellsTheDesktop() {
+        const QString folder = MakeFolder("底色");
+        WriteBmp(folder + "/寬景.bmp", 400, 100, 0x3366CC);
+        WriteFile(folder + "/readme.txt", 10);
+        form_->GotoFolderPath(folder);
+        const QString out = MakeFolder("Pixelary");
+        std::vector<fileops::DesktopCommand> ran;
+        form_->FileOps.ScreenSize = [] { return QSize(200, 150); };
+        form_->FileOps.WallpaperFolder = [out] { return out; };
+        form_->FileOps.DesktopName = [] { return std::string("GNOME"); };
+        form_->FileOps.RunDesktopCommand = [&](const fileops::DesktopCommand& command) {
+            ran.push_back(command);
+            return true;
+        };
+        form_->FocusIndex = IndexOf("readme.txt");
+        form_->CmFileSetToDesk1Click();
+        QCOMPARE(TestEnvironment::TakeMessages().at(0).text,
+                 QStringLiteral("沒選擇檔案或檔案類型不能做為桌面"));
+        QVERIFY(ran.empty());
+
+        form_->FocusIndex = IndexOf("寬景.bmp");
+        form_->CmFileSetToDesk2Click();
+        const Dib saved = Dib::LoadFromFile((out + "/寬景.bmp").toStdString());
+        QCOMPARE(saved.Width(), 200);
+        QCOMPARE(saved.Height(), 50);
+        QCOMPARE(saved.PixelRgb(10, 10), 0x3366CCu);
+        QVERIFY(!ran.empty());
+        QCOMPARE(ran.front().arguments.back(), std::string("centered"));
+    }
+
+  private:
+    QString Open(const QString& name, const QStringList& files) {
+        const QString folder = MakeFolder(name);
+        for (const QString& file : files) WriteBmp(folder + "/" + file, 4, 4, 0x808080);
+        form_->GotoFolderPath(folder);
+        return folder;
+    }
+
+    int IndexOf(const QString& fileName) {
+        for (int i = 0; i < form_->EntryCount(); ++i) {
+            MExplorerItem* entry = form_->Entry(i);
+            if (QString::fromStdString(entry->GetName() + entry->GetExt()) == fileName) return i;
+        }
+        return -1;
+    }
+
+    void Select(const QStringList& fileNames) {
+        for (int i = 0; i < form_->EntryCount(); ++i) form_->Entry(i)->Selected = 0;
+        for (const QString& name : fileNames) {
+            const int index = IndexOf(name);
+            QVERIFY2(index >= 0, qPrintable(name));
+            form_->Entry(index)->Selected = 1;
+        }
+    }
+
+    std::unique_ptr<TMainForm> form_;
+    int chooser_calls_ = 0;
+    QString chooser_title_;
+    QString chooser_start_;
+    QString chosen_;
+    fileops::OverwriteAnswer overwrite_ = fileops::OverwriteAnswer::Yes;
+};
+
+PIXELARY_QTEST_MAIN(FileOpsTest)
+#include "FileOpsTest.moc"
