@@ -12,10 +12,23 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXELARY_SANITIZE=ON \
-  -DPIXELARY_BENCH=OFF
-cmake --build build/asan -j "$jobs"
-ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 
-if [ -x scripts/tsan.sh ]; then scripts/tsan.sh; fi
+# Benchmarks are built too, so they keep compiling; they run only by hand (bench/).
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPIXELARY_SANITIZE=ON \
+  -DPIXELARY_BENCH=ON
+cmake --build build/asan -j "$jobs"
+ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee -a "$log"
+
+if [ -x scripts/tsan.sh ]; then scripts/tsan.sh | tee -a "$log"; fi
 if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
+
+# One closing line for both ctest runs (each stops this script on a failure above).
+passed=0
+failed=0
+while read -r total bad; do
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+done < <(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$log")
+echo "tests: $passed passed, $failed failed"
