@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// bench_pipeline [--count N] [--size WxH] [--keep DIR]: generates N photographs (24-bit BMP
-// files of smooth gradients with grain, every one different), then runs "pixthumb --folder"
+// bench_pipeline [--count N] [--size WxH] [--format jpg|bmp] [--keep DIR]: generates N
+// photographs (smooth gradients with grain, every one different; JPEG files made from them by
+// ImageMagick's mogrify, or the 24-bit BMP files themselves), then runs "pixthumb --folder"
 // over them with an empty cache (cold) and again with the filled cache (warm), and prints
 // thumbnails per second for both. pixthumb is taken from this program's folder.
 
@@ -9,6 +10,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -29,6 +31,7 @@ struct Options {
     int count = kDefaultCount;
     int width = kDefaultWidth;
     int height = kDefaultHeight;
+    std::string format = "jpg";
     std::string keep;
 };
 
@@ -49,6 +52,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                 !ParseInt(value.substr(x + 1), options.height)) {
                 return false;
             }
+        } else if (arg == "--format") {
+            if (value != "jpg" && value != "bmp") return false;
+            options.format = value;
         } else if (arg == "--keep") {
             options.keep = value;
         } else {
@@ -75,6 +81,16 @@ void WritePhotograph(const std::string& path, int width, int height, std::uint32
         }
     }
     photo.SaveToFile(path);
+}
+
+// Turns every BMP file of the folder into a JPEG file of the same name, as a camera would write.
+bool ConvertToJpeg(const std::string& folder) {
+    const std::string command = "cd '" + folder + "' && mogrify -quality 90 -format jpg *.bmp";
+    if (std::system(command.c_str()) != 0) return false;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() == ".bmp") fs::remove(entry.path());
+    }
+    return true;
 }
 
 std::string ProgramFolder() {
@@ -125,7 +141,9 @@ void Report(const char* name, const RunResult& run) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: bench_pipeline [--count N] [--size WxH] [--keep DIR]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_pipeline [--count N] [--size WxH] [--format jpg|bmp] [--keep DIR]\n");
         return 2;
     }
     std::string pattern = (fs::temp_directory_path() / "pixelary-bench-XXXXXX").string();
@@ -138,14 +156,19 @@ int main(int argc, char** argv) {
     fs::create_directories(cache);
     for (int i = 0; i < options.count; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, "/IMG_%04d.bmp", i + 1);
-        if (!fs::exists(folder + name)) {
-            WritePhotograph(folder + name, options.width, options.height,
+        std::snprintf(name, sizeof name, "/IMG_%04d.", i + 1);
+        if (!fs::exists(folder + name + options.format)) {
+            WritePhotograph(folder + name + "bmp", options.width, options.height,
                             static_cast<std::uint32_t>(i));
         }
     }
-    std::printf("%d photographs of %d x %d in %s\n", options.count, options.width, options.height,
-                folder.c_str());
+    if (options.format == "jpg" && !ConvertToJpeg(folder)) {
+        std::fprintf(stderr,
+                     "bench_pipeline: mogrify (ImageMagick) could not make the JPEG files\n");
+        return 1;
+    }
+    std::printf("%d photographs (%s) of %d x %d in %s\n", options.count, options.format.c_str(),
+                options.width, options.height, folder.c_str());
     RunResult cold;
     RunResult warm;
     const bool ok = RunPixthumb(folder, cache, cold) && RunPixthumb(folder, cache, warm);

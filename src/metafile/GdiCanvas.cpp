@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include "core/Dib.h"
@@ -612,7 +613,6 @@ QImage ImageFromPackedDib(std::span<const std::uint8_t> info, std::span<const st
     }
     const std::size_t rows = static_cast<std::size_t>(height < 0 ? -std::int64_t{height} : height);
     if (Dib::StrideFor(width, bit_count) * rows > bits.size()) return {};
-    std::vector<std::uint8_t> file(kFileHeaderBytes);
     const auto offset = static_cast<std::uint32_t>(kFileHeaderBytes + info.size());
     const auto total = static_cast<std::uint32_t>(offset + bits.size());
     const std::uint8_t header[kFileHeaderBytes] = {'B',
@@ -629,9 +629,10 @@ QImage ImageFromPackedDib(std::span<const std::uint8_t> info, std::span<const st
                                                    static_cast<std::uint8_t>(offset >> 8),
                                                    static_cast<std::uint8_t>(offset >> 16),
                                                    static_cast<std::uint8_t>(offset >> 24)};
-    std::copy(std::begin(header), std::end(header), file.begin());
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), bits.begin(), bits.end());
+    std::vector<std::uint8_t> file(kFileHeaderBytes + info.size() + bits.size());
+    std::memcpy(file.data(), header, kFileHeaderBytes);
+    std::memcpy(file.data() + kFileHeaderBytes, info.data(), info.size());
+    if (!bits.empty()) std::memcpy(file.data() + offset, bits.data(), bits.size());
     try {
         const Dib dib = Dib::LoadFromBytes(file);
         QImage image(dib.Width(), dib.Height(), QImage::Format_RGB32);
