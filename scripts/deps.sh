@@ -4,12 +4,12 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config clang
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libtiff-tools
   libdxflib-dev ghostscript libgs-dev libsane-dev sane-utils
   libgtest-dev libbenchmark-dev
-  imagemagick netpbm xvfb xauth
+  imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth
   fonts-arphic-uming fonts-liberation
 )
 
@@ -25,5 +25,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
