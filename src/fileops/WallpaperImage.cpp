@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileops/WallpaperImage.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "readers/Rwimage.h"
@@ -11,20 +10,8 @@ namespace pixelary::fileops {
 Dib MakeWallpaperBitmap(const std::string& path, const std::string& extension, Size screen) {
     std::unique_ptr<MDiskImage> reader = CreateDiskImage(path, extension);
     if (!reader) return {};
-    const Size picture{reader->GetWidth(), reader->GetHeight()};
-    const Size target = WallpaperTargetSize(picture, screen);
-    const int depth = reader->GetBitCount();
-    if (!Dib::IsValidDepth(depth) || target.width < 1 || target.height < 1) return {};
-    Dib bitmap(target.width, target.height, depth);
-    if (depth <= 8) {
-        bitmap.SetPalette(reader->GetPalette());
-    } else {
-        std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), 0xFF);  // drawings play on white
-    }
-    reader->StretchBegin(0, 0, picture.width, picture.height, target.width, target.height);
-    reader->StretchLines(bitmap, target.height);
-    reader->StretchEnd();
-    return bitmap;
+    const Size target = WallpaperTargetSize({reader->GetWidth(), reader->GetHeight()}, screen);
+    return StretchWholePicture(*reader, target.width, target.height);
 }
 
 std::string SaveWallpaperBitmap(const Dib& bitmap, const std::string& folder,

@@ -289,4 +289,20 @@ void SetLibraryReaderFactory(LibraryReaderFactory factory) {
     g_library_factory = std::move(factory);
 }
 
+Dib StretchWholePicture(MDiskImage& reader, std::int32_t width, std::int32_t height) {
+    constexpr std::uint8_t kWhite = 0xFF;
+    const std::int32_t depth = reader.GetBitCount();
+    if (!Dib::IsValidDepth(depth)) throw EInOutError("Bitmap depth not supported");
+    Dib bitmap(width, height, depth);
+    if (depth <= 8) {
+        bitmap.SetPalette(reader.GetPalette());
+    } else {
+        std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), kWhite);
+    }
+    reader.StretchBegin(0, 0, reader.GetWidth(), reader.GetHeight(), width, height);
+    reader.StretchLines(bitmap, height);
+    reader.StretchEnd();
+    return bitmap;
+}
+
 }  // namespace pixelary

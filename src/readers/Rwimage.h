@@ -120,4 +120,9 @@ using LibraryReaderFactory =
     std::function<std::unique_ptr<MDiskImage>(const std::string&, const std::string&)>;
 void SetLibraryReaderFactory(LibraryReaderFactory factory);
 
+// Steps 3 to 6 of the protocol: the whole picture resampled to width x height at the reader's
+// depth, with its palette up to 8 bits; deeper bitmaps start white, the colour drawings are
+// played onto. Raises EInOutError for a depth no bitmap holds, and whatever the reader raises.
+Dib StretchWholePicture(MDiskImage& reader, std::int32_t width, std::int32_t height);
+
 }  // namespace pixelary

@@ -22,10 +22,8 @@ constexpr const char* kPreviewDocumentKey = "osp";
 constexpr int kProgressDone = -1;
 constexpr std::int64_t kPercent = 100;
 // Depth of a thumbnail whose reader reports a depth a bitmap cannot have.
-constexpr int kDefaultDepth = 24;
 // A preview is a small picture; a longer length field is a damaged document.
 constexpr std::uint32_t kMaxPreviewBytes = 64u << 20;
-constexpr std::uint8_t kWhite = 0xFF;
 
 // Header of a document with an embedded preview ("osp"), all integers little-endian:
 //   +0   2  "QX"
@@ -181,19 +179,7 @@ bool MScanIcon::MakeThumbnailUnguarded() {
 void MScanIcon::Decode(MDiskImage& reader) {
     const ThumbnailExtent size =
         ThumbnailSize(reader.GetWidth(), reader.GetHeight(), BoxWidth, BoxHeight);
-    const int depth =
-        Dib::IsValidDepth(reader.GetBitCount()) ? reader.GetBitCount() : kDefaultDepth;
-    Dib bitmap(size.Width, size.Height, depth);
-    if (depth <= 8) {
-        bitmap.SetPalette(reader.GetPalette());
-    } else {
-        // A new bitmap is white, which is what a drawing (metafile) is played onto.
-        std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), kWhite);
-    }
-    reader.StretchBegin(0, 0, reader.GetWidth(), reader.GetHeight(), size.Width, size.Height);
-    reader.StretchLines(bitmap, size.Height);
-    reader.StretchEnd();
-    WorkBitmap = std::move(bitmap);
+    WorkBitmap = StretchWholePicture(reader, size.Width, size.Height);
 }
 
 // Finds the record of the snapshot as one step under the cache's lock: the first record with

@@ -84,19 +84,7 @@ bool IsMetafile(const std::string& path) {
 pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
     const pixelary::ThumbnailExtent size = pixelary::ThumbnailSize(
         reader.GetWidth(), reader.GetHeight(), options.box_width, options.box_height);
-    const std::int32_t depth = reader.GetBitCount();
-    if (!pixelary::Dib::IsValidDepth(depth)) throw pixelary::EInOutError("unsupported depth");
-    pixelary::Dib bitmap(size.Width, size.Height, depth);
-    if (depth <= 8) {
-        bitmap.SetPalette(reader.GetPalette());
-    } else {
-        // A new bitmap is white, which is what a drawing (metafile) is played onto.
-        std::fill(bitmap.Pixels().begin(), bitmap.Pixels().end(), 0xFF);
-    }
-    reader.StretchBegin(0, 0, reader.GetWidth(), reader.GetHeight(), size.Width, size.Height);
-    reader.StretchLines(bitmap, size.Height);
-    reader.StretchEnd();
-    return bitmap;
+    return pixelary::StretchWholePicture(reader, size.Width, size.Height);
 }
 
 int Run(const Options& options) {
