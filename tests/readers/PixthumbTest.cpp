@@ -80,6 +80,10 @@ const Case kCases[] = {
     {"psd/grey8.psd"},
     {"psd/cmyk.psd", Match::Near},
     {"psd/cmyk-rle.psd", Match::Near},
+    {"psd/cmyk-alpha.psd", Match::Near},
+    {"psd/grey-alpha.psd"},
+    {"psd/grey16.psd"},
+    {"psd/rgb16-rle.psd"},
 };
 
 struct Picture {
