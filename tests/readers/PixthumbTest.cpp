@@ -61,6 +61,7 @@ const Case kCases[] = {
     {"pcx/planar4.pcx"},
     {"pcx/packed4.pcx"},
     {"pcx/mono1.pcx", Match::Exact, "pcxtoppm"},
+    {"pcx/mono1-zero-map.pcx", Match::Exact, "pcxtoppm"},
     {"pcx/netpbm-even24.pcx"},
     {"tif/rgb24.tif"},
     {"tif/rgb24-msb.tif"},
