@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -44,18 +45,26 @@ const Case kCases[] = {
     {"bmp/os2-pal8.bmp"},
     {"bmp/os2-rgb24.bmp"},
     {"bmp/rgb555.bmp", Match::FiveBit},
+    {"bmp/top-down-rgb24.bmp"},
+    {"bmp/top-down-pal8.bmp"},
+    {"bmp/rgb24-colour-table.bmp"},
+    {"bmp/pal8-gap.bmp"},
     {"tga/rgb24.tga"},
     {"tga/pal8.tga"},
     {"tga/id-pal8.tga"},
     {"tga/rgba32.tga"},
     {"tga/topleft24.tga"},
     {"tga/rgb16-mirrored.tga", Match::FiveBit},
+    {"tga/pal8-map15.tga", Match::FiveBit},
+    {"tga/pal8-map16.tga", Match::FiveBit},
+    {"tga/pal8-map32.tga"},
     {"pcx/rgb24.pcx"},
     {"pcx/pal8.pcx"},
     {"pcx/pal16.pcx"},
     {"pcx/planar4.pcx"},
     {"pcx/packed4.pcx"},
     {"pcx/mono1.pcx", Match::Exact, "pcxtoppm"},
+    {"pcx/mono1-zero-map.pcx", Match::Exact, "pcxtoppm"},
     {"pcx/netpbm-even24.pcx"},
     {"tif/rgb24.tif"},
     {"tif/rgb24-msb.tif"},
@@ -191,6 +200,47 @@ TEST(Pixthumb, MetafilesKeepTheReferenceDeviceShape) {
     EXPECT_EQ(emf.Height(), ThumbnailSize(1024, 768).Height);
     EXPECT_EQ(emf.PixelRgb(5, 5), 0x00FF00u);
     EXPECT_EQ(emf.PixelRgb(88, 5), 0xFFFFFFu);
+}
+
+// pixthumb makes what the folder scan makes: a preview document gives its embedded bitmap.
+TEST(Pixthumb, PreviewDocumentsGiveTheirEmbeddedBitmap) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    ASSERT_EQ(RunPixthumb(test::Fixture("osp/preview.osp") + " " + out), 0);
+    const Dib thumb = Dib::LoadFromFile(out);
+    const Dib embedded = Dib::LoadFromFile(test::Fixture("bmp/pal4.bmp"));
+    ASSERT_EQ(thumb.Width(), embedded.Width());  // as stored, not fitted to the box
+    ASSERT_EQ(thumb.Height(), embedded.Height());
+    for (int y = 0; y < thumb.Height(); ++y) {
+        for (int x = 0; x < thumb.Width(); ++x) {
+            ASSERT_EQ(thumb.PixelRgb(x, y), embedded.PixelRgb(x, y)) << x << "," << y;
+        }
+    }
+    // A preview shorter than its length field gives none.
+    EXPECT_EQ(RunPixthumb(test::Fixture("osp/short-preview.osp") + " " + out), 1);
+}
+
+// The longer names of JPEG and TIFF pictures give the thumbnails of their short-named copies.
+TEST(Pixthumb, LongerExtensionsGiveTheSameThumbnails) {
+    test::TempDir dir;
+    const auto thumbnail_of = [&dir](const std::string& source, const std::string& name) {
+        const std::string copy = dir.File(name);
+        std::filesystem::copy_file(source, copy);
+        const std::string out = dir.File(name + ".out.bmp");
+        EXPECT_EQ(RunPixthumb("'" + copy + "' " + out), 0) << name;
+        return Dib::LoadFromFile(out).Pixels();
+    };
+    const std::string jpeg = test::Fixture("imaging/jpeg/colour.jpg");
+    const auto jpg = thumbnail_of(jpeg, "photo.jpg");
+    ASSERT_FALSE(jpg.empty());
+    for (const char* name : {"photo.jpeg", "photo2.JPEG", "photo.jpe", "photo.jfif"}) {
+        EXPECT_EQ(thumbnail_of(jpeg, name), jpg) << name;
+    }
+    const std::string tiff = test::Fixture("tif/rgb24.tif");
+    const auto tif = thumbnail_of(tiff, "scan.tif");
+    ASSERT_FALSE(tif.empty());
+    EXPECT_EQ(thumbnail_of(tiff, "scan.tiff"), tif);
+    EXPECT_EQ(thumbnail_of(tiff, "scan2.TIFF"), tif);
 }
 
 TEST(Pixthumb, ExitStatus) {
