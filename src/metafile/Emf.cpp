@@ -151,6 +151,7 @@ class EmfPlayer {
 
     // False at the end-of-file record.
     bool Play(std::uint32_t type, RecordCursor& in);
+    GdiCanvas& Canvas() { return canvas_; }
 
   private:
     void Poly(std::uint32_t type, RecordCursor& in, bool small);
@@ -517,6 +518,53 @@ void EmfPlayer::ClipRegion(RecordCursor& in) {
     canvas_.SelectClipRegion(region, mode);
 }
 
+// Every record in turn, up to the end-of-file record or the first damaged one.
+void PlayRecords(const std::vector<std::uint8_t>& bytes, EmfPlayer& player) {
+    const std::span<const std::uint8_t> all(bytes);
+    std::size_t at = 0;
+    while (at + kRecordHead <= bytes.size()) {
+        RecordCursor head(all.subspan(at, kRecordHead));
+        const std::uint32_t type = head.U32(0);
+        const std::uint32_t size = head.U32(4);
+        if (size < kRecordHead || size % 4 != 0 || size > bytes.size() - at) break;
+        RecordCursor record(all.subspan(at, size));
+        if (!player.Play(type, record)) break;
+        at += size;
+    }
+}
+
+// The frame (hundredths of a millimetre) in device pixels; a degenerate frame falls back to the
+// bounds, then to the whole device.
+QRectF FrameInPixels(const EmfHeader& header) {
+    const double px_x =
+        double(header.device_pixels.width()) / header.device_millimetres.width() / 100;
+    const double px_y =
+        double(header.device_pixels.height()) / header.device_millimetres.height() / 100;
+    QRectF frame(QPointF(header.frame.left() * px_x, header.frame.top() * px_y),
+                 QPointF(header.frame.right() * px_x, header.frame.bottom() * px_y));
+    if (frame.width() <= 0 || frame.height() <= 0)
+        frame = QRectF(header.bounds).adjusted(0, 0, 1, 1);
+    if (frame.width() <= 0 || frame.height() <= 0)
+        frame = QRectF(QPointF(0, 0), QSizeF(header.device_pixels));
+    return frame;
+}
+
+// a and b differ by no more than a small part of b's size (and a few pixels).
+bool Matches(const QRectF& a, const QRectF& b) {
+    constexpr double kPart = 0.02, kPixels = 3;
+    const double dx = kPixels + kPart * b.width(), dy = kPixels + kPart * b.height();
+    return std::abs(a.left() - b.left()) <= dx && std::abs(a.right() - b.right()) <= dx &&
+           std::abs(a.top() - b.top()) <= dy && std::abs(a.bottom() - b.bottom()) <= dy;
+}
+
+// inner lies in outer, allowing a small overhang (pen ends, glyphs of another font).
+bool Inside(const QRectF& inner, const QRectF& outer) {
+    constexpr double kOverhang = 0.05, kPixels = 3;
+    const double dx = kPixels + kOverhang * outer.width();
+    const double dy = kPixels + kOverhang * outer.height();
+    return outer.adjusted(-dx, -dy, dx, dy).contains(inner);
+}
+
 }  // namespace
 
 std::optional<EmfHeader> ReadEmfHeader(const std::vector<std::uint8_t>& bytes) {
@@ -537,37 +585,32 @@ std::optional<EmfHeader> ReadEmfHeader(const std::vector<std::uint8_t>& bytes) {
     return header;
 }
 
+QRectF PictureRect(const std::vector<std::uint8_t>& bytes, const EmfHeader& header) {
+    const QRectF frame = FrameInPixels(header);
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    EmfPlayer player(header, painter, QTransform());
+    player.Canvas().MeasureOnly();
+    PlayRecords(bytes, player);
+    const std::optional<QRectF> drawn = player.Canvas().Drawn();
+    const std::optional<QTransform> mapping = player.Canvas().FirstMapping();
+    if (!drawn || drawn->width() <= 0 || drawn->height() <= 0) return frame;
+    // Some producers record the bounds, and the frame made from them, in logical units.
+    const bool logical_bounds = mapping && !mapping->isIdentity() &&
+                                Matches(mapping->mapRect(header.bounds), *drawn) &&
+                                !Matches(header.bounds, *drawn);
+    if (logical_bounds || !Inside(*drawn, frame)) return *drawn;
+    return frame;
+}
+
 void PlayEmf(const std::vector<std::uint8_t>& bytes, const EmfHeader& header, QPainter& painter,
-             const QRectF& target) {
-    // The frame (hundredths of a millimetre) in device pixels is what fills the target; a
-    // degenerate frame falls back to the bounds, then to the whole device.
-    const double px_x =
-        double(header.device_pixels.width()) / header.device_millimetres.width() / 100;
-    const double px_y =
-        double(header.device_pixels.height()) / header.device_millimetres.height() / 100;
-    QRectF frame(QPointF(header.frame.left() * px_x, header.frame.top() * px_y),
-                 QPointF(header.frame.right() * px_x, header.frame.bottom() * px_y));
-    if (frame.width() <= 0 || frame.height() <= 0)
-        frame = QRectF(header.bounds).adjusted(0, 0, 1, 1);
-    if (frame.width() <= 0 || frame.height() <= 0)
-        frame = QRectF(QPointF(0, 0), QSizeF(header.device_pixels));
+             const QRectF& picture, const QRectF& target) {
     QTransform to_target;
     to_target.translate(target.left(), target.top());
-    to_target.scale(target.width() / frame.width(), target.height() / frame.height());
-    to_target.translate(-frame.left(), -frame.top());
-
+    to_target.scale(target.width() / picture.width(), target.height() / picture.height());
+    to_target.translate(-picture.left(), -picture.top());
     EmfPlayer player(header, painter, to_target);
-    const std::span<const std::uint8_t> all(bytes);
-    std::size_t at = 0;
-    while (at + kRecordHead <= bytes.size()) {
-        RecordCursor head(all.subspan(at, kRecordHead));
-        const std::uint32_t type = head.U32(0);
-        const std::uint32_t size = head.U32(4);
-        if (size < kRecordHead || size % 4 != 0 || size > bytes.size() - at) break;
-        RecordCursor record(all.subspan(at, size));
-        if (!player.Play(type, record)) break;
-        at += size;
-    }
+    PlayRecords(bytes, player);
 }
 
 }  // namespace pixelary::metafile

@@ -21,8 +21,13 @@ struct EmfHeader {
 // The header of an enhanced metafile, or none when the bytes are not one.
 std::optional<EmfHeader> ReadEmfHeader(const std::vector<std::uint8_t>& bytes);
 
-// Plays every record of an enhanced metafile, fitting its frame into target.
+// The part of the reference device, in its pixels, that the picture shows: the header's frame,
+// or the extent of what the records draw when the frame does not hold it (some producers record
+// their bounds in logical units, which puts the frame somewhere else).
+QRectF PictureRect(const std::vector<std::uint8_t>& bytes, const EmfHeader& header);
+
+// Plays every record of an enhanced metafile, fitting picture (from PictureRect) into target.
 void PlayEmf(const std::vector<std::uint8_t>& bytes, const EmfHeader& header, QPainter& painter,
-             const QRectF& target);
+             const QRectF& picture, const QRectF& target);
 
 }  // namespace pixelary::metafile

@@ -4,8 +4,8 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 
 #include "core/Dib.h"
 #include "core/Exception.h"
@@ -210,8 +210,9 @@ void GdiCanvas::SelectObject(std::uint32_t index) {
     if (const auto* font = std::get_if<LogFont>(&found->second)) state_.font = *font;
 }
 
+// A freed classic-metafile slot is the next one taken.
 void GdiCanvas::DeleteObject(std::uint32_t index) {
-    objects_.erase(index);
+    if (objects_.erase(index) != 0 && index < lowest_free_) lowest_free_ = index;
 }
 
 // ---- Pens and brushes ----
@@ -283,8 +284,25 @@ bool GdiCanvas::Sane(const QRectF& bounds) const {
            within(device_to_target_.mapRect(bounds), kMaxTargetCoordinate);
 }
 
+// Only what shows counts, as far as the clip lets it show.
+void GdiCanvas::Measure(QRectF device) {
+    if (painter_.hasClipping()) device = device.intersected(painter_.clipBoundingRect());
+    if (device.width() < 0 || device.height() < 0 || (device.width() == 0 && device.height() == 0))
+        return;
+    drawn_ = drawn_ ? drawn_->united(device) : device;
+    if (!first_mapping_) first_mapping_ = LogicalToDevice();
+}
+
 void GdiCanvas::Paint(const QPainterPath& device, bool fill, bool stroke) {
     if (!Sane(device.controlPointRect())) return;
+    if (measuring_) {
+        const QPen pen = stroke ? MakePen() : QPen(Qt::NoPen);
+        const bool filled = fill && MakeBrush().style() != Qt::NoBrush;
+        if (!filled && pen.style() == Qt::NoPen) return;
+        const double half = pen.style() == Qt::NoPen ? 0 : std::max(pen.widthF(), 1.0) / 2;
+        Measure(device.boundingRect().adjusted(-half, -half, half, half));
+        return;
+    }
     if (fill) {
         QPainterPath filled = device;
         filled.setFillRule(state_.winding ? Qt::WindingFill : Qt::OddEvenFill);
@@ -438,7 +456,12 @@ void GdiCanvas::ArcShape(ArcKind kind, const QRectF& box, QPointF start, QPointF
 
 void GdiCanvas::FillRect(const QRectF& box, const QBrush& brush) {
     const QRectF device = LogicalToDevice().mapRect(box.normalized());
-    if (Sane(device)) painter_.fillRect(device, brush);
+    if (!Sane(device) || brush.style() == Qt::NoBrush) return;
+    if (measuring_) {
+        Measure(device);
+        return;
+    }
+    painter_.fillRect(device, brush);
 }
 
 void GdiCanvas::PatternRect(const QRectF& box, std::uint32_t rop) {
@@ -483,17 +506,19 @@ void GdiCanvas::Text(QPointF reference, const QString& text, const std::optional
     const double dy = vertical == kTaBaseline ? 0
                       : vertical == kTaBottom ? -metrics.descent()
                                               : metrics.ascent();
-    painter_.save();
-    painter_.translate(origin);
-    painter_.rotate(-std::fmod(lf.escapement / 10.0, 360.0));  // whole turns removed
-    if (state_.bk_opaque && !opaque) {
-        painter_.fillRect(QRectF(dx, dy - metrics.ascent(), width, metrics.height()),
-                          state_.bk_colour);
+    const QRectF cell(dx, dy - metrics.ascent(), width, metrics.height());
+    if (measuring_) {
+        Measure(cell.translated(origin));  // upright: a turned text seldom sets the extent
+    } else {
+        painter_.save();
+        painter_.translate(origin);
+        painter_.rotate(-std::fmod(lf.escapement / 10.0, 360.0));  // whole turns removed
+        if (state_.bk_opaque && !opaque) painter_.fillRect(cell, state_.bk_colour);
+        painter_.setFont(font);
+        painter_.setPen(state_.text_colour);
+        painter_.drawText(QPointF(dx, dy), text);
+        painter_.restore();
     }
-    painter_.setFont(font);
-    painter_.setPen(state_.text_colour);
-    painter_.drawText(QPointF(dx, dy), text);
-    painter_.restore();
     if (update_cp) current_ = LogicalToDevice().inverted().map(origin + QPointF(width, 0));
 }
 
@@ -501,6 +526,10 @@ void GdiCanvas::Image(const QRectF& target, const QImage& image, const QRectF& s
     if (image.isNull()) return;
     const QRectF device = LogicalToDevice().mapRect(target.normalized());
     if (!Sane(device)) return;
+    if (measuring_) {
+        Measure(device);
+        return;
+    }
     painter_.drawImage(device, image, source);
 }
 

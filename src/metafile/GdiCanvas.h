@@ -134,6 +134,12 @@ class GdiCanvas {
 
     QPointF CurrentPosition() const { return current_; }
 
+    // Measuring: nothing is painted; what would be drawn is gathered as device-pixel bounds.
+    void MeasureOnly() { measuring_ = true; }
+    std::optional<QRectF> Drawn() const { return drawn_; }
+    // The logical-to-device mapping in effect when the first visible shape was drawn.
+    std::optional<QTransform> FirstMapping() const { return first_mapping_; }
+
   private:
     struct State {
         int map_mode = kMmText;
@@ -162,6 +168,7 @@ class GdiCanvas {
     // A shape in logical coordinates: recorded into the path, or filled and/or outlined.
     void Shape(const QPainterPath& logical, bool fill, bool stroke);
     void ApplyClip(const QPainterPath& devicePath, ClipMode mode);
+    void Measure(QRectF deviceBounds);
     bool Sane(const QRectF& deviceBounds) const;
 
     QPainter& painter_;
@@ -176,6 +183,9 @@ class GdiCanvas {
     bool in_path_ = false;
     bool window_ext_set_ = false;
     QPainterPath path_;
+    bool measuring_ = false;
+    std::optional<QRectF> drawn_;
+    std::optional<QTransform> first_mapping_;
 };
 
 // The picture of a packed device-independent bitmap (information header, colours, then bits),

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <cmath>
 #include <memory>
 
 #include "core/Exception.h"
@@ -19,6 +20,7 @@ namespace {
 
 // No enhanced metafile a producer writes comes near this; larger files are not loaded.
 constexpr std::int64_t kMaxMetafileBytes = std::int64_t{64} << 20;
+constexpr double kScreenPixelsPerInch = 96;
 
 // Copies the bitmap into a picture, lets draw paint on it, and copies it back.
 template <typename Draw>
@@ -59,45 +61,58 @@ QRectF Target(std::int32_t left, std::int32_t top, std::int32_t right, std::int3
 class EnhancedPicture : public MetafilePicture {
   public:
     EnhancedPicture(std::vector<std::uint8_t> bytes, const EmfHeader& header)
-        : bytes_(std::move(bytes)), header_(header) {}
+        : bytes_(std::move(bytes)), header_(header), picture_(PictureRect(bytes_, header_)) {}
     MetafileDevice Device() const override {
         return {header_.device_pixels.width(), header_.device_pixels.height(),
                 header_.device_millimetres.width(), header_.device_millimetres.height()};
     }
+    MetafileSize Size() const override { return {picture_.width(), picture_.height()}; }
     bool Play(Dib& bitmap, std::int32_t left, std::int32_t top, std::int32_t right,
               std::int32_t bottom) override {
         const QRectF target = Target(left, top, right, bottom);
-        return PaintOnBitmap(bitmap, target,
-                             [&](QPainter& painter) { PlayEmf(bytes_, header_, painter, target); });
+        return PaintOnBitmap(bitmap, target, [&](QPainter& painter) {
+            PlayEmf(bytes_, header_, painter, picture_, target);
+        });
     }
 
   private:
     std::vector<std::uint8_t> bytes_;
     EmfHeader header_;
+    QRectF picture_;  // reference-device pixels
 };
 
-// A classic metafile as converted for the reference screen.
+// A classic metafile as converted for the reference screen: its bounding box is the picture.
 class ClassicPicture : public MetafilePicture {
   public:
-    explicit ClassicPicture(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    ClassicPicture(std::vector<std::uint8_t> bytes, const PlaceableBounds& bounds)
+        : bytes_(std::move(bytes)),
+          window_(QPointF(bounds.Left, bounds.Top), QPointF(bounds.Right, bounds.Bottom)),
+          units_per_inch_(bounds.UnitsPerInch) {}
     MetafileDevice Device() const override { return kReferenceScreen; }
+    MetafileSize Size() const override {
+        if (units_per_inch_ == 0) return {};
+        const double scale = kScreenPixelsPerInch / units_per_inch_;
+        return {std::abs(window_.width()) * scale, std::abs(window_.height()) * scale};
+    }
     bool Play(Dib& bitmap, std::int32_t left, std::int32_t top, std::int32_t right,
               std::int32_t bottom) override {
         const QRectF target = Target(left, top, right, bottom);
         return PaintOnBitmap(bitmap, target,
-                             [&](QPainter& painter) { PlayWmf(bytes_, painter, target); });
+                             [&](QPainter& painter) { PlayWmf(bytes_, painter, window_, target); });
     }
 
   private:
     std::vector<std::uint8_t> bytes_;
+    QRectF window_;  // logical units
+    std::uint16_t units_per_inch_;
 };
 
 class QtMetafileLoader : public MetafileLoader {
   public:
     std::unique_ptr<MetafilePicture> FromWindowsMetafileBits(
-        std::vector<std::uint8_t> bits) override {
+        std::vector<std::uint8_t> bits, const PlaceableBounds& bounds) override {
         if (!IsWindowsMetafile(bits)) return nullptr;
-        return std::make_unique<ClassicPicture>(std::move(bits));
+        return std::make_unique<ClassicPicture>(std::move(bits), bounds);
     }
 
     std::unique_ptr<MetafilePicture> FromEnhancedFile(const std::string& path) override {

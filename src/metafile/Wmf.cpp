@@ -108,12 +108,13 @@ QImage PackedDib(RecordCursor& in, std::size_t at) {
 
 class WmfPlayer {
   public:
-    WmfPlayer(QPainter& painter, const QRectF& target)
+    WmfPlayer(QPainter& painter, const QRectF& window, const QRectF& target)
         : canvas_(painter, QTransform(), 1, 1), target_(target) {
         canvas_.SetMapMode(kMmAnisotropic);
         canvas_.SetViewportOrg(target.topLeft());
         canvas_.SetViewportExt(target.size());
-        canvas_.SetWindowExt(target.size());
+        canvas_.SetWindowOrg(window.topLeft());
+        canvas_.SetWindowExt(window.size());
     }
     bool Play(std::uint16_t function, RecordCursor& in);
 
@@ -145,7 +146,7 @@ bool WmfPlayer::Play(std::uint16_t function, RecordCursor& in) {
         case kScaleWindowExt:  // yDenom, yNum, xDenom, xNum
             canvas_.ScaleWindowExt(in.I16(12), in.I16(10), in.I16(8), in.I16(6));
             break;
-        // The viewport is the target: a converted metafile fills its whole device.
+        // The viewport is the target: the picture fills it.
         case kSetViewportOrg:
         case kSetViewportExt:
             break;
@@ -373,8 +374,9 @@ bool IsWindowsMetafile(const std::vector<std::uint8_t>& bytes) {
     return in.Ok() && (type == 1 || type == 2) && in.U16(2) == kHeaderWords;
 }
 
-void PlayWmf(const std::vector<std::uint8_t>& bytes, QPainter& painter, const QRectF& target) {
-    WmfPlayer player(painter, target);
+void PlayWmf(const std::vector<std::uint8_t>& bytes, QPainter& painter, const QRectF& window,
+             const QRectF& target) {
+    WmfPlayer player(painter, window, target);
     const std::span<const std::uint8_t> all(bytes);
     std::size_t at = kHeaderBytes;
     while (at + kRecordHead <= bytes.size()) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "readers/Rwemfwmf.h"
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 #include "core/Exception.h"
@@ -16,6 +18,9 @@ namespace {
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kChecksumAt = 20;
+constexpr std::size_t kBoundsAt = 6;  // left, top, right, bottom
+constexpr std::size_t kUnitsPerInchAt = 14;
+constexpr const char* kFormatError = "Metafile format not supply";
 // Whole-file loads stop here: no classic metafile a producer writes comes near it.
 constexpr std::int64_t kMaxMetafileBytes = std::int64_t{64} << 20;
 
@@ -59,28 +64,39 @@ void MDiskEMFWMF::LoadPlaceable(MetafileLoader& loader) {
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
         file.ReadBuffer(bytes.data(), bytes.size());
         if (bytes::U32LE(bytes.data()) != kPlaceableKey || !ChecksumMatches(bytes.data())) return;
+        const auto coordinate = [&bytes](std::size_t at) {
+            return static_cast<std::int16_t>(bytes::U16LE(bytes.data() + at));
+        };
+        const PlaceableBounds bounds{coordinate(kBoundsAt), coordinate(kBoundsAt + 2),
+                                     coordinate(kBoundsAt + 4), coordinate(kBoundsAt + 6),
+                                     bytes::U16LE(bytes.data() + kUnitsPerInchAt)};
         bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
-        metafile_ = loader.FromWindowsMetafileBits(std::move(bytes));
+        metafile_ = loader.FromWindowsMetafileBits(std::move(bytes), bounds);
     } catch (const Exception&) {
         metafile_.reset();
     }
 }
 
-// The size is the reference device's; its resolution is in pixels per metre. A device outside
-// the readers' side limit makes the file unusable.
+// The size is the picture's own; the resolution, in pixels per metre, is the reference
+// device's. A picture larger than a side may be is described smaller, in proportion.
 void MDiskEMFWMF::Describe() {
-    ImageInfo.Width = 1;
-    ImageInfo.Height = 1;
-    ImageInfo.BitCount = 1;
-    if (!metafile_) return;
+    if (!metafile_) throw EInOutError(kFormatError);
     const MetafileDevice device = metafile_->Device();
+    const MetafileSize size = metafile_->Size();
     if (device.WidthPixels < 1 || device.WidthPixels > kMaxImageSide || device.HeightPixels < 1 ||
-        device.HeightPixels > kMaxImageSide) {
+        device.HeightPixels > kMaxImageSide || !(size.WidthPixels > 0) ||
+        !(size.HeightPixels > 0)) {
         metafile_.reset();
-        return;
+        throw EInOutError(kFormatError);
     }
-    ImageInfo.Width = device.WidthPixels;
-    ImageInfo.Height = device.HeightPixels;
+    const double shrink =
+        std::max({1.0, size.WidthPixels / kMaxImageSide, size.HeightPixels / kMaxImageSide});
+    const auto side = [shrink](double pixels) {
+        return static_cast<std::int32_t>(
+            std::clamp(std::lround(pixels / shrink), 1L, static_cast<long>(kMaxImageSide)));
+    };
+    ImageInfo.Width = side(size.WidthPixels);
+    ImageInfo.Height = side(size.HeightPixels);
     ImageInfo.BitCount = 24;
     if (device.WidthMillimetres > 0) {
         ImageInfo.XPelsPerMeter = static_cast<std::int32_t>(std::int64_t{device.WidthPixels} *

@@ -184,14 +184,14 @@ TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
     }
 }
 
-TEST(Pixthumb, MetafilesKeepTheReferenceDeviceShape) {
+TEST(Pixthumb, MetafilesKeepTheShapeOfTheirOwnFrame) {
     test::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
-    // A placeable metafile is converted for a 1920 x 1080 screen, its window stretched over it.
+    // A placeable metafile has the shape of its bounding box (200 x 100 units).
     ASSERT_EQ(RunPixthumb(test::Fixture("metafile/placeable.wmf") + " " + out), 0);
     const Dib wmf = Dib::LoadFromFile(out);
-    EXPECT_EQ(wmf.Width(), ThumbnailSize(1920, 1080).Width);
-    EXPECT_EQ(wmf.Height(), ThumbnailSize(1920, 1080).Height);
+    EXPECT_EQ(wmf.Width(), ThumbnailSize(200, 100).Width);
+    EXPECT_EQ(wmf.Height(), ThumbnailSize(200, 100).Height);
     EXPECT_EQ(wmf.PixelRgb(2, wmf.Height() - 2), 0x0000FFu);
     EXPECT_EQ(wmf.PixelRgb(wmf.Width() * 3 / 4, wmf.Height() / 2), 0xFF0000u);
     ASSERT_EQ(RunPixthumb(test::Fixture("metafile/device1024.emf") + " " + out), 0);
@@ -200,6 +200,34 @@ TEST(Pixthumb, MetafilesKeepTheReferenceDeviceShape) {
     EXPECT_EQ(emf.Height(), ThumbnailSize(1024, 768).Height);
     EXPECT_EQ(emf.PixelRgb(5, 5), 0x00FF00u);
     EXPECT_EQ(emf.PixelRgb(88, 5), 0xFFFFFFu);
+    // A letter-page drawing has the shape of its frame (7362 x 3741 pixels), not the page's.
+    ASSERT_EQ(RunPixthumb(test::Fixture("metafile/fig2dev-letter-shapes.emf") + " " + out), 0);
+    EXPECT_EQ(Dib::LoadFromFile(out).Height(), ThumbnailSize(7362, 3741).Height);
+}
+
+// Empty and garbage metafiles, and classic ones without the placeable header, give no thumbnail:
+// none from pixthumb, none made or cached by a folder scan.
+TEST(Pixthumb, UnusableMetafilesGiveNoThumbnail) {
+    test::TempDir dir;
+    const std::string out = dir.File("thumb.bmp");
+    std::filesystem::create_directory(dir.File("pics"));
+    std::filesystem::create_directory(dir.File("cache"));
+    std::ofstream(dir.File("pics/empty.wmf"));
+    std::ofstream(dir.File("pics/empty.emf"));
+    std::ofstream(dir.File("pics/garbage.emf")) << std::string(300, 'g');
+    std::ofstream(dir.File("pics/garbage.wmf")) << std::string(300, 'g');
+    std::filesystem::copy_file(test::Fixture("metafile/classic.wmf"), dir.File("pics/classic.wmf"));
+    for (const char* name :
+         {"empty.wmf", "empty.emf", "garbage.emf", "garbage.wmf", "classic.wmf"}) {
+        EXPECT_EQ(RunPixthumb(dir.File(std::string("pics/") + name) + " " + out), 1) << name;
+    }
+    std::filesystem::copy_file(test::Fixture("metafile/placeable.wmf"), dir.File("pics/good.wmf"));
+    const std::string scan = std::string(PIXELARY_BIN_DIR) + "/pixthumb --folder " +
+                             dir.File("pics") + " --cache " + dir.File("cache") + " 2>/dev/null";
+    EXPECT_NE(Output(scan).find("\nthumbnails made: 1\n"), std::string::npos);
+    const std::string again = Output(scan);
+    EXPECT_NE(again.find("\nthumbnails made: 0\n"), std::string::npos) << again;
+    EXPECT_NE(again.find("\ncache hits: 1\n"), std::string::npos) << again;
 }
 
 // pixthumb makes what the folder scan makes: a preview document gives its embedded bitmap.

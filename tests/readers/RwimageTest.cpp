@@ -303,13 +303,12 @@ TEST_F(Factory, LongerSpellingsReachTheirFormatsReader) {
     EXPECT_EQ(asked, (std::vector<std::string>{"jpg", "jpg", "jpg"}));
 }
 
-TEST_F(Factory, MetafilesWithoutTheMetafileLayerAreEmptyPictures) {
+TEST_F(Factory, MetafilesWithoutTheMetafileLayerGoToTheLibraryReader) {
+    EXPECT_EQ(CreateDiskImage(test::Fixture("metafile/device1024.emf"), "emf"), nullptr);
     UseStandIn();
     auto reader = CreateDiskImage(test::Fixture("metafile/device1024.emf"), "emf");
     ASSERT_TRUE(reader);
-    EXPECT_EQ(reader->GetWidth(), 1);
-    EXPECT_EQ(reader->GetBitCount(), 1);
-    EXPECT_TRUE(asked.empty());  // the metafile reader never refuses
+    EXPECT_EQ(asked, (std::vector<std::string>{"emf"}));  // the metafile reader refused it
 }
 
 TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
