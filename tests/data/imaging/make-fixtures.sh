@@ -14,6 +14,7 @@ convert "$src" -colors 16 -compress RLE BMP3:bmp/rle8.bmp
 convert "$src" -define bmp:subtype=RGB565 BMP:bmp/bitfields-565.bmp
 convert "$src" BMP:bmp/v5-24.bmp
 convert "$src" -type Palette -colors 16 BMP3:bmp/pal4.bmp
+convert "$src" -define bmp:subtype=RGB555 BMP3:bmp/bitfields-555-no-masks.bmp
 python3 make_bmp.py "$src"
 
 convert "$src" -colors 12 PNG8:png/palette.png
