@@ -93,7 +93,9 @@ typedef struct PixReadArgs {
     PixProgressFn progress;  // optional
 } PixReadArgs;
 
-// Arguments of every "write_xxx" entry.
+// Arguments of every "write_xxx" entry. A write entry never damages an existing file: it writes a
+// temporary file beside the target and renames it over the target only when the whole picture
+// was written (a TIFF page is appended to a copy), so a failed save leaves the old file as it was.
 typedef struct PixWriteArgs {
     uint32_t structSize;        // sizeof(PixWriteArgs)
     int32_t depth;              // 0: the picture's own; 1, 4, 8 or 24 (JPEG: 1 grey, else colour)

@@ -79,6 +79,45 @@ TEST(PhotoCd, BaseImageIsConvertedFromYcc) {
     EXPECT_EQ(c.lastCode, PIX_ERR_FORMAT);
 }
 
+// Pixels worked out by hand from the published PhotoYCC display transform: Y' = 1.3584 Y,
+// C1' = 2.2179 (C1 - 156), C2' = 1.8215 (C2 - 137); R = Y' + C2', G = Y' - 0.194 C1' - 0.509 C2',
+// B = Y' + C1', each rounded and clipped to 0..255.
+TEST(PhotoCd, PublishedYccTransformAndClipping) {
+    struct Sample {
+        std::uint8_t y, c1, c2;
+        std::uint32_t rgb;
+    };
+    constexpr Sample kSamples[] = {
+        {100, 200, 100, 0x4497E9},  // 68, 151, 233
+        {150, 100, 200, 0xFFA950},  // red clipped from 318; 169, 80
+        {200, 156, 137, 0xFFFFFF},  // 272 on every channel, clipped
+        {20, 156, 60, 0x00631B},    // red clipped from -113; 99, 27
+    };
+    Bytes pack = PhotoCd(0);
+    constexpr std::size_t kBase = 96 * 2048;
+    constexpr int kWidth = 768;
+    for (std::size_t i = 0; i < std::size(kSamples); ++i) {
+        std::uint8_t* pair = &pack[kBase + static_cast<std::size_t>(kWidth) * 3 * i];
+        std::fill(pair, pair + 2 * kWidth, kSamples[i].y);
+        std::fill(pair + 2 * kWidth, pair + 2 * kWidth + kWidth / 2, kSamples[i].c1);
+        std::fill(pair + 2 * kWidth + kWidth / 2, pair + 3 * kWidth, kSamples[i].c2);
+    }
+    TempFolder folder;
+    Component c;
+    WriteBytes(folder.File("samples.pcd"), pack);
+    ASSERT_TRUE(c.Load(folder.File("samples.pcd"))) << c.lastText;
+    for (std::size_t i = 0; i < std::size(kSamples); ++i) {
+        for (int row : {0, 1}) {
+            const std::uint32_t got =
+                test::Rgb(c.image.Picture().Bitmap(), 300, 2 * static_cast<int>(i) + row);
+            for (int shift : {16, 8, 0}) {
+                EXPECT_NEAR(int((got >> shift) & 0xFF), int((kSamples[i].rgb >> shift) & 0xFF), 1)
+                    << "sample " << i << " row " << row << " channel shift " << shift;
+            }
+        }
+    }
+}
+
 bool HaveGhostscript() {
     return !test::Run("command -v gs").empty();
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -90,9 +91,16 @@ class DialogTest : public QObject {
     }
 
     void FixedDiskTestOnRealFolders() {
-        QVERIFY(IsFixedDiskDirectory(testing::TestEnvironment::Home()));
         QVERIFY(!IsFixedDiskDirectory(testing::TestEnvironment::Home() + "/no-such-folder"));
         QVERIFY(!IsFixedDiskDirectory(QString()));
+        // Chroot and container builders often have no mount at "/": then no mount holds the
+        // test's folders and nothing can tell what disk they are on.
+        if (!QStorageInfo(testing::TestEnvironment::Home()).isValid()) {
+            QSKIP(
+                "No mount point holds the test's home folder (\"/\" is not a mount point, as "
+                "in a chroot or container builder): its disk type cannot be told here.");
+        }
+        QVERIFY(IsFixedDiskDirectory(testing::TestEnvironment::Home()));
     }
 
     void OptionsOkHandsTheValuesToSettingsAndCache() {

@@ -20,6 +20,8 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 constexpr std::uint32_t kMask555[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr std::uint32_t kMask565[3] = {0xF800, 0x07E0, 0x001F};
+constexpr std::uint32_t kMask888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+constexpr std::size_t kPixelOffsetField = 10;  // file header: where the pixels start
 
 std::uint32_t U32(const std::uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
@@ -40,6 +42,12 @@ struct Header {
     std::size_t paletteOffset = 0;
     int paletteEntrySize = 4;
 };
+
+// The masks implied for 16- and 32-bit pixels stored without masks: 5-5-5 and 8-8-8.
+void SetUncompressedMasks(Header& h) {
+    if (h.bitCount == 16) std::memcpy(h.masks, kMask555, sizeof kMask555);
+    if (h.bitCount == 32) std::memcpy(h.masks, kMask888, sizeof kMask888);
+}
 
 // One channel of a bit-field pixel: where it sits and how to scale it to 8 bits.
 struct Channel {
@@ -63,6 +71,22 @@ struct Channel {
         return static_cast<std::uint8_t>((std::uint64_t(value) * 255 + max / 2) / max);
     }
 };
+
+// The masks of a 40-byte header follow it, before the pixels. Some writers (ImageMagick 6 among
+// them) start the pixels right after the header and leave the masks out: those files hold the
+// same pixels as an uncompressed file of their bit count.
+void ReadMasksAfterHeader(const std::vector<std::uint8_t>& b, Header& h) {
+    constexpr std::size_t kColourMaskBytes = 3 * 4;
+    const std::size_t count = h.compression == kBiAlphaBitfields ? 4 : 3;
+    const std::size_t pixelOffset = U32(b.data() + kPixelOffsetField);
+    if (pixelOffset < h.paletteOffset + kColourMaskBytes) {
+        SetUncompressedMasks(h);
+        return;
+    }
+    if (h.paletteOffset + 4 * count > b.size()) Fail(PIX_ERR_CORRUPT);
+    for (int c = 0; c < 3; ++c) h.masks[c] = U32(b.data() + h.paletteOffset + 4 * c);
+    h.paletteOffset += 4 * count;
+}
 
 Header ParseHeader(const std::vector<std::uint8_t>& b) {
     if (b.size() < kFileHeaderSize + kCoreHeaderSize || b[0] != 'B' || b[1] != 'M') {
@@ -93,10 +117,7 @@ Header ParseHeader(const std::vector<std::uint8_t>& b) {
     if (fields && h.size >= 52) {
         for (int c = 0; c < 3; ++c) h.masks[c] = U32(p + 40 + 4 * c);
     } else if (fields && h.size == kInfoHeaderSize) {
-        const std::size_t count = h.compression == kBiAlphaBitfields ? 4 : 3;
-        if (h.paletteOffset + 4 * count > b.size()) Fail(PIX_ERR_CORRUPT);
-        for (int c = 0; c < 3; ++c) h.masks[c] = U32(b.data() + h.paletteOffset + 4 * c);
-        h.paletteOffset += 4 * count;
+        ReadMasksAfterHeader(b, h);
     } else if (fields) {
         Fail(PIX_ERR_UNSUPPORTED);
     }
@@ -167,9 +188,7 @@ void DecodeRle(const std::vector<std::uint8_t>& b, std::size_t at, Image& image,
 int FieldDepth(const Header& h) {
     if (h.bitCount == 16 && std::memcmp(h.masks, kMask555, sizeof kMask555) == 0) return 15;
     if (h.bitCount == 16 && std::memcmp(h.masks, kMask565, sizeof kMask565) == 0) return 16;
-    if (h.bitCount == 32 && h.masks[0] == 0xFF0000 && h.masks[1] == 0xFF00 && h.masks[2] == 0xFF) {
-        return 32;
-    }
+    if (h.bitCount == 32 && std::memcmp(h.masks, kMask888, sizeof kMask888) == 0) return 32;
     return 24;
 }
 
@@ -218,12 +237,8 @@ void CheckCompression(Header& h) {
         if (h.bitCount != 16 && h.bitCount != 32) Fail(PIX_ERR_FORMAT);
     } else if (h.compression != kBiRgb) {
         Fail(PIX_ERR_UNSUPPORTED);
-    } else if (h.bitCount == 16) {
-        std::memcpy(h.masks, kMask555, sizeof kMask555);
-    } else if (h.bitCount == 32) {
-        h.masks[0] = 0xFF0000;
-        h.masks[1] = 0xFF00;
-        h.masks[2] = 0xFF;
+    } else {
+        SetUncompressedMasks(h);
     }
 }
 
@@ -250,7 +265,7 @@ Image DecodeBmp(const std::vector<std::uint8_t>& b, Progress& progress) {
     CheckCompression(h);
     const std::int64_t height = h.height < 0 ? -h.height : h.height;
     CheckSize(h.width, height);
-    const std::size_t pixelOffset = U32(b.data() + 10);
+    const std::size_t pixelOffset = U32(b.data() + kPixelOffsetField);
     Image image;
     image.Allocate(static_cast<int>(h.width), static_cast<int>(height), OutputDepth(h));
     if (h.bitCount <= 8) image.palette = ReadPalette(b, h);

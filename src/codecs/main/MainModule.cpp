@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "codecs/common/SafeSave.h"
 #include "codecs/main/MainCodecs.h"
 
 namespace pixcodec {
@@ -31,7 +32,9 @@ std::int32_t RunWrite(const char* path, const PixWriteArgs* args, Writer writer)
         options.interlaced = args->pngInterlaced != 0;
         options.jpegQuality = args->jpegQuality;
         options.jpegSmooth = args->jpegSmooth;
-        writer(path, FromView(args->image), options, progress);
+        const Image image = FromView(args->image);
+        SaveSafely(path, false,
+                   [&](const char* temporary) { writer(temporary, image, options, progress); });
         return static_cast<std::int32_t>(PIX_OK);
     });
 }

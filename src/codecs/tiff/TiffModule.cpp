@@ -3,6 +3,7 @@
 // compression codes 1, 2, 3, 4, 5 and 32773, optionally appended as a new page.
 #include <cstring>
 
+#include "codecs/common/SafeSave.h"
 #include "codecs/common/TiffIo.h"
 
 namespace pixcodec {
@@ -138,7 +139,10 @@ PIX_EXPORT std::int32_t read_tif(const char* path, const PixReadArgs* args) {
 PIX_EXPORT std::int32_t write_tif(const char* path, const PixWriteArgs* args) {
     return Guard([&] {
         CheckWriteArgs(path, args);
-        WriteTiff(path, FromView(args->image), *args);
+        const Image image = FromView(args->image);
+        // An appended page goes into a copy of the file, which replaces it when complete.
+        SaveSafely(path, args->tiffAppend != 0,
+                   [&](const char* temporary) { WriteTiff(temporary, image, *args); });
         return static_cast<std::int32_t>(PIX_OK);
     });
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the third-party fixtures of the image component's tests (see README.txt).
-# Tools: ImageMagick 6 (convert), netpbm, Python 3 for byte-built files.
+# Tools: ImageMagick 6 (convert), netpbm, libtiff-tools (tiffcp), Python 3 for byte-built files.
 set -euo pipefail
 cd "$(dirname "$0")"
 mkdir -p bmp png gif jpeg tga pcx tiff eps
@@ -14,6 +14,7 @@ convert "$src" -colors 16 -compress RLE BMP3:bmp/rle8.bmp
 convert "$src" -define bmp:subtype=RGB565 BMP:bmp/bitfields-565.bmp
 convert "$src" BMP:bmp/v5-24.bmp
 convert "$src" -type Palette -colors 16 BMP3:bmp/pal4.bmp
+convert "$src" -define bmp:subtype=RGB555 BMP3:bmp/bitfields-555-no-masks.bmp
 python3 make_bmp.py "$src"
 
 convert "$src" -colors 12 PNG8:png/palette.png
@@ -53,6 +54,12 @@ convert "$src" -colors 16 -type Palette -compress RLE tiff/palette-packbits.tif
 convert "$src" \( "$src" -resize 20x15 \) -depth 8 -compress LZW tiff/two-pages.tif
 convert "$src" -colorspace CMYK -depth 8 tiff/cmyk.tif
 convert "$src" -depth 16 tiff/rgb16.tif
+convert "$src" -colorspace Lab -depth 8 -compress LZW tiff/lab.tif
+convert "$src" -depth 8 -compress None tiff-rgb.tif
+tiffcp -c jpeg:90 tiff-rgb.tif tiff/ycbcr-jpeg.tif
+convert "$src" -sampling-factor 2x2 -quality 90 old-jpeg-stream.jpg
+python3 make_ojpeg.py old-jpeg-stream.jpg tiff/old-jpeg.tif
+rm -f tiff-rgb.tif old-jpeg-stream.jpg
 
 convert "$src" EPS2:eps/plain.eps
 convert "$src" -compress None tiff-preview.tif
