@@ -677,9 +677,9 @@ void TMainForm::CmAboutClick() {
 }
 
 // ---- print and scan ----------------------------------------------------------------------
-// Empty until the print and scan dialogs exist; the file commands live in MainFileOps.cpp.
+// Empty until the print dialog exists; the file commands live in MainFileOps.cpp, the scan
+// command in MainScan.cpp.
 
-void TMainForm::CmFileTwainAcquireClick() {}
 void TMainForm::CmFilePrintClick() {}
 
 }  // namespace pixelary
