@@ -286,11 +286,11 @@ void TScanImgDlg::SaveImage() {
     }
     if (number > kMaxNumber) {
         const QString taken = NumberedName(QString(), name, wanted, extension);
-        const QString text =
-            QStringLiteral("%1 exists and no free number up to %2 is left; the image was not "
-                           "saved. Choose another file name or start number.")
-                .arg(taken)
-                .arg(kMaxNumber);
+        const QString text = QStringLiteral(
+                                 "%1 exists and no free number up to %2 is left; the image was not "
+                                 "saved. Choose another file name or start number.")
+                                 .arg(taken)
+                                 .arg(kMaxNumber);
         StatusLabel->setText(text);
         ShowMessage(text);
         return;
@@ -298,9 +298,9 @@ void TScanImgDlg::SaveImage() {
     const QString path = NumberedName(folder, name, number, extension);
     SaveStartNumSpin->setValue(std::min(number + step, kMaxNumber));
     if (number != wanted) {
-        StatusLabel->setText(QStringLiteral("%1 exists already; saved as %2.")
-                                 .arg(NumberedName(QString(), name, wanted, extension),
-                                      QFileInfo(path).fileName()));
+        StatusLabel->setText(
+            QStringLiteral("%1 exists already; saved as %2.")
+                .arg(NumberedName(QString(), name, wanted, extension), QFileInfo(path).fileName()));
     } else {
         StatusLabel->setText(QStringLiteral("Saved %1.").arg(QFileInfo(path).fileName()));
     }
@@ -312,7 +312,8 @@ void TScanImgDlg::SaveImage() {
                 break;
             case 1:
             case 2:
-                SavePixImage.TifSaveCompress = format == 1 ? TTifCompress::sNONE : TTifCompress::sLZW;
+                SavePixImage.TifSaveCompress =
+                    format == 1 ? TTifCompress::sNONE : TTifCompress::sLZW;
                 SavePixImage.SaveAsTIF(target);
                 break;
             case 3:
@@ -346,7 +347,8 @@ int TScanImgDlg::CreateImage(int width, int height, int bitsPerPixel, int colour
         return kTwainXferFailed;
     }
     FreeImage();
-    row_length_ = (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 7) / 8;
+    row_length_ =
+        (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 7) / 8;
     TPixBitmap& bitmap = SavePixImage.Picture().Bitmap();
     try {
         bitmap.SetSize(width, height, FormatForBits(bitsPerPixel));

@@ -412,14 +412,15 @@ int TWAINControl::MemoryTransfer(const void* imageInfo) {
         const std::uint64_t sourceStride = xfer.BytesPerRow;
         std::uint64_t rows = std::min<std::uint64_t>({xfer.Rows, rowsPerBuffer, rowsLeft});
         // The source's rows must hold a whole row each and stay inside the buffer.
-        if (rows > 0 && (sourceStride < rowLength || (rows - 1) * sourceStride + rowLength >
-                                                         buffer.size)) {
+        if (rows > 0 &&
+            (sourceStride < rowLength || (rows - 1) * sourceStride + rowLength > buffer.size)) {
             return fail();
         }
         std::uint8_t* row = buffer.bytes.get();
         for (std::uint64_t n = 0; n < rows && goOn; ++n) {
             if (rgb) {
-                for (std::int32_t x = 0; x < info.ImageWidth; ++x) std::swap(row[x * 3], row[x * 3 + 2]);
+                for (std::int32_t x = 0; x < info.ImageWidth; ++x)
+                    std::swap(row[x * 3], row[x * 3 + 2]);
             }
             goOn = store_row_(static_cast<int>(rowCounter), row);
             ++rowCounter;

@@ -15,10 +15,10 @@ namespace pixelary {
 
 // Results of TWAINControl::ProcessMessage.
 enum TwainResult : int {
-    kTwainNotEvent = 0,     // not a TWAIN event: the caller handles the message as usual
-    kTwainImageDone = 1,    // an image was transferred
-    kTwainSourceClosed = 2, // the source asked to be closed; manager and source are closed
-    kTwainXferFailed = 3,   // the transfer failed
+    kTwainNotEvent = 0,      // not a TWAIN event: the caller handles the message as usual
+    kTwainImageDone = 1,     // an image was transferred
+    kTwainSourceClosed = 2,  // the source asked to be closed; manager and source are closed
+    kTwainXferFailed = 3,    // the transfer failed
 };
 
 // Colour models handed to the create-image callback.
@@ -26,9 +26,9 @@ enum TwainColourModel : int { kTwainIndexed = 0, kTwainRgb = 1, kTwainCmyk = 2 }
 
 // Asks the caller for an image of the given size and depth; 1 accepts it. For the indexed model
 // the palette holds 256 entries of blue, green, red, 0.
-using TwainCreateImage = std::function<int(int width, int height, int bitsPerPixel,
-                                           int colourModel, int xResolution, int yResolution,
-                                           const std::uint8_t* palette)>;
+using TwainCreateImage =
+    std::function<int(int width, int height, int bitsPerPixel, int colourModel, int xResolution,
+                      int yResolution, const std::uint8_t* palette)>;
 // Hands one row (0 is the top row) to the caller; false stops the transfer's storing.
 using TwainStoreRow = std::function<bool(int row, const std::uint8_t* data)>;
 // The transfer failed after the image may have been created.

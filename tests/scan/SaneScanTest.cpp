@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole scans through the dialog, the program's manager module and SANE's "test" backend: each
 // saved file is read back and compared with what scanimage gets from the same backend and options.
+#include <dlfcn.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -14,7 +16,6 @@
 #include <QtTest>
 #include <cmath>
 #include <cstdlib>
-#include <dlfcn.h>
 
 #include "imaging/PixImage.h"
 #include "scan/ScanImg.h"
@@ -135,20 +136,21 @@ class SaneScanTest : public QObject {
         dll.close();
         QFile test(config_ + "/test.conf");
         QVERIFY(test.open(QIODevice::WriteOnly));
-        test.write("number_of_devices 1\ntest-picture \"Color pattern\"\nresolution 75.0\n" + extra);
+        test.write("number_of_devices 1\ntest-picture \"Color pattern\"\nresolution 75.0\n" +
+                   extra);
     }
 
     // What scanimage gets from the same backend with the same options.
     Rgb Reference(const QString& mode) {
         QProcess scanimage;
-        scanimage.start(QStringLiteral("scanimage"),
-                        {QStringLiteral("-d"), QStringLiteral("test:0"), QStringLiteral("--mode"),
-                         mode, QStringLiteral("--depth"), QStringLiteral("8"),
-                         QStringLiteral("--resolution"), QString::number(kResolution),
-                         QStringLiteral("-l"), QStringLiteral("0"), QStringLiteral("-t"),
-                         QStringLiteral("0"), QStringLiteral("-x"), QString::number(kRight),
-                         QStringLiteral("-y"), QString::number(kBottom),
-                         QStringLiteral("--format=pnm")});
+        scanimage.start(
+            QStringLiteral("scanimage"),
+            {QStringLiteral("-d"), QStringLiteral("test:0"), QStringLiteral("--mode"), mode,
+             QStringLiteral("--depth"), QStringLiteral("8"), QStringLiteral("--resolution"),
+             QString::number(kResolution), QStringLiteral("-l"), QStringLiteral("0"),
+             QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-x"),
+             QString::number(kRight), QStringLiteral("-y"), QString::number(kBottom),
+             QStringLiteral("--format=pnm")});
         if (!scanimage.waitForFinished(60000)) return Rgb{};
         return ReadPnm(scanimage.readAllStandardOutput());
     }
@@ -190,8 +192,7 @@ class SaneScanTest : public QObject {
         qputenv("SANE_CONFIG_DIR", config_.toUtf8());
         WriteBackendConfig({});
         TScanImgDlg::SetMessageSink([](const QString& text) { messages << text; });
-        TWAINControl::SetErrorSink(
-            [](const QString&, const QString& text) { messages << text; });
+        TWAINControl::SetErrorSink([](const QString&, const QString& text) { messages << text; });
     }
 
     void init() { messages.clear(); }
@@ -201,16 +202,24 @@ class SaneScanTest : public QObject {
         QTest::addColumn<QString>("extension");
         QTest::addColumn<double>("tolerance");
         QTest::addColumn<QString>("tiffCompression");
-        QTest::newRow("BMP") << "BMP" << ".bmp" << 0.0 << "";
-        QTest::newRow("TIF") << "TIF" << ".tif" << 0.0 << "None";
-        QTest::newRow("TIF compress") << "TIF compress" << ".tif" << 0.0 << "LZW";
+        QTest::newRow("BMP") << "BMP"
+                             << ".bmp" << 0.0 << "";
+        QTest::newRow("TIF") << "TIF"
+                             << ".tif" << 0.0 << "None";
+        QTest::newRow("TIF compress") << "TIF compress"
+                                      << ".tif" << 0.0 << "LZW";
         // The component never saves JPEG unsmoothed (smoothing 0 is stored as 5), which blurs
         // the test pattern's one-pixel grid lines.
-        QTest::newRow("JPG") << "JPG" << ".jpg" << 22.0 << "";
-        QTest::newRow("PCX") << "PCX" << ".pcx" << 0.0 << "";
-        QTest::newRow("GIF") << "GIF" << ".gif" << 4.0 << "";
-        QTest::newRow("PNG") << "PNG" << ".png" << 0.0 << "";
-        QTest::newRow("TGA") << "TGA " << ".tga" << 0.0 << "";
+        QTest::newRow("JPG") << "JPG"
+                             << ".jpg" << 22.0 << "";
+        QTest::newRow("PCX") << "PCX"
+                             << ".pcx" << 0.0 << "";
+        QTest::newRow("GIF") << "GIF"
+                             << ".gif" << 4.0 << "";
+        QTest::newRow("PNG") << "PNG"
+                             << ".png" << 0.0 << "";
+        QTest::newRow("TGA") << "TGA "
+                             << ".tga" << 0.0 << "";
     }
 
     void colourAndGreyPagesInEveryFormat() {

@@ -83,11 +83,16 @@ class ScanImgTest : public QObject {
     void storedFormatSelectsItem_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("gif") << "gif" << "GIF";
-        QTest::newRow("default jpg") << "jpg" << "JPG";
-        QTest::newRow("tif compress") << "Tif Compress" << "TIF compress";
-        QTest::newRow("unknown") << "webp" << "BMP";
-        QTest::newRow("empty") << "" << "BMP";
+        QTest::newRow("gif") << "gif"
+                             << "GIF";
+        QTest::newRow("default jpg") << "jpg"
+                                     << "JPG";
+        QTest::newRow("tif compress") << "Tif Compress"
+                                      << "TIF compress";
+        QTest::newRow("unknown") << "webp"
+                                 << "BMP";
+        QTest::newRow("empty") << ""
+                               << "BMP";
     }
 
     void storedFormatSelectsItem() {

@@ -87,8 +87,10 @@ extern "C" __attribute__((visibility("default"))) ScriptedManagerState* Scripted
     return &State();
 }
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(
-    TW_IDENTITY*, TW_IDENTITY*, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY*, TW_IDENTITY*,
+                                                                      TW_UINT32 group,
+                                                                      TW_UINT16 dat, TW_UINT16 msg,
+                                                                      TW_MEMREF data) {
     ScriptedManagerState& s = State();
     if (group == DG_CONTROL) return Control(s, dat, msg, data);
     if (dat == DAT_IMAGEINFO) {

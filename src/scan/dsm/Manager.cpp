@@ -112,7 +112,8 @@ int DefaultIndex(const State& state) {
 // The source an identity names: by Id, else by product name, else the default.
 int IndexOf(const State& state, const TW_IDENTITY& identity) {
     for (std::size_t i = 0; i < state.sources.size(); ++i) {
-        if (identity.Id != 0 && state.sources[i].identity.Id == identity.Id) return static_cast<int>(i);
+        if (identity.Id != 0 && state.sources[i].identity.Id == identity.Id)
+            return static_cast<int>(i);
     }
     if (identity.ProductName[0]) {
         for (std::size_t i = 0; i < state.sources.size(); ++i) {
@@ -261,9 +262,9 @@ TW_UINT16 UserInterface(State& state, TW_UINT16 msg, TW_USERINTERFACE* ui) {
         return TWRC_SUCCESS;
     }
     const Source& source = state.sources[static_cast<std::size_t>(state.openIndex)];
-    const QString title = QStringLiteral("%1 %2")
-                              .arg(QString::fromUtf8(source.identity.Manufacturer),
-                                   QString::fromUtf8(source.identity.ProductFamily));
+    const QString title =
+        QStringLiteral("%1 %2").arg(QString::fromUtf8(source.identity.Manufacturer),
+                                    QString::fromUtf8(source.identity.ProductFamily));
     auto* parent = static_cast<QWidget*>(ui->hParent);
     state.window = new SourceWindow(parent, title, state.device->Limits());
     state.window->OnScan = [&state] { StartScan(state); };
@@ -308,7 +309,8 @@ TW_UINT16 ImageInfo(State& state, TW_IMAGEINFO* info) {
     info->ImageWidth = frame.width;
     info->ImageLength = frame.height;
     info->SamplesPerPixel = frame.rgb ? 3 : 1;
-    for (int i = 0; i < info->SamplesPerPixel; ++i) info->BitsPerSample[i] = static_cast<TW_INT16>(frame.depth);
+    for (int i = 0; i < info->SamplesPerPixel; ++i)
+        info->BitsPerSample[i] = static_cast<TW_INT16>(frame.depth);
     info->BitsPerPixel = static_cast<TW_INT16>(frame.depth * info->SamplesPerPixel);
     info->Planar = 0;
     info->PixelType = frame.rgb ? TWPT_RGB : frame.depth == 1 ? TWPT_BW : TWPT_GRAY;
@@ -415,8 +417,10 @@ TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 group, TW_UINT
 
 }  // namespace pixelary::dsm
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(
-    TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 group, TW_UINT16 dat, TW_UINT16 msg,
-    TW_MEMREF data) {
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY* origin,
+                                                                      TW_IDENTITY* dest,
+                                                                      TW_UINT32 group,
+                                                                      TW_UINT16 dat, TW_UINT16 msg,
+                                                                      TW_MEMREF data) {
     return pixelary::dsm::Entry(origin, dest, group, dat, msg, data);
 }

@@ -66,7 +66,8 @@ int SaneDevice::FindOption(const char* name) const {
     for (SANE_Int i = 1;; ++i) {
         const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, i);
         if (!option) return -1;
-        if (option->name && std::strcmp(option->name, name) == 0 && SANE_OPTION_IS_ACTIVE(option->cap)) {
+        if (option->name && std::strcmp(option->name, name) == 0 &&
+            SANE_OPTION_IS_ACTIVE(option->cap)) {
             return i;
         }
     }
@@ -90,8 +91,8 @@ bool SaneDevice::SetWord(const char* name, double value) {
     if (index < 0) return true;  // a device without the option scans with its own value
     const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, index);
     if (!SANE_OPTION_IS_SETTABLE(option->cap) || option->size != sizeof(SANE_Word)) return true;
-    SANE_Word word = option->type == SANE_TYPE_FIXED ? SANE_FIX(value)
-                                                     : static_cast<SANE_Word>(value + 0.5);
+    SANE_Word word =
+        option->type == SANE_TYPE_FIXED ? SANE_FIX(value) : static_cast<SANE_Word>(value + 0.5);
     return Fail(sane_control_option(handle_, index, SANE_ACTION_SET_VALUE, &word, nullptr), name);
 }
 
@@ -214,8 +215,7 @@ bool SaneDevice::ReadRows(std::uint8_t* target, int rows) {
     std::size_t have = 0;
     int idle = 0;
     while (have < wanted) {
-        const SANE_Int chunk =
-            static_cast<SANE_Int>(std::min<std::size_t>(wanted - have, 1 << 20));
+        const SANE_Int chunk = static_cast<SANE_Int>(std::min<std::size_t>(wanted - have, 1 << 20));
         SANE_Int got = 0;
         const SANE_Status status = sane_read(handle_, target + have, chunk, &got);
         if (status == SANE_STATUS_EOF) {

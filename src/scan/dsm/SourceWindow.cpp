@@ -55,7 +55,8 @@ SourceWindow::SourceWindow(QWidget* parent, const QString& title, const ScanLimi
     ResolutionSpin = new QSpinBox(this);
     ResolutionSpin->setObjectName(QStringLiteral("ResolutionSpin"));
     ResolutionSpin->setSuffix(QStringLiteral(" dpi"));
-    ResolutionSpin->setRange(limits.minResolution, std::max(limits.minResolution, limits.maxResolution));
+    ResolutionSpin->setRange(limits.minResolution,
+                             std::max(limits.minResolution, limits.maxResolution));
     ResolutionSpin->setValue(limits.current.resolution);
     LeftSpin = MillimetreSpin(this, "LeftSpin", limits.minX, limits.maxX, limits.current.left);
     TopSpin = MillimetreSpin(this, "TopSpin", limits.minY, limits.maxY, limits.current.top);
@@ -129,15 +130,16 @@ int ChooseSource(QWidget* parent, const QStringList& devices, int current) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("TwainSelectSource"));
     dialog.setWindowTitle(QStringLiteral("Select Source"));
-    auto* label = new QLabel(devices.isEmpty() ? QStringLiteral("No scanner was found.")
-                                               : QStringLiteral("Sources:"),
-                             &dialog);
+    auto* label = new QLabel(
+        devices.isEmpty() ? QStringLiteral("No scanner was found.") : QStringLiteral("Sources:"),
+        &dialog);
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("SourceList"));
     list->addItems(devices);
     if (current >= 0 && current < devices.size()) list->setCurrentRow(current);
     auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* select = buttons->addButton(QStringLiteral("Select"), QDialogButtonBox::AcceptRole);
+    QPushButton* select =
+        buttons->addButton(QStringLiteral("Select"), QDialogButtonBox::AcceptRole);
     select->setObjectName(QStringLiteral("SelectButton"));
     select->setEnabled(!devices.isEmpty());
     buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)
