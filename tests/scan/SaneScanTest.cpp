@@ -9,13 +9,16 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "imaging/PixImage.h"
 #include "scan/ScanImg.h"
@@ -43,12 +46,13 @@ struct Rgb {
     }
 };
 
-// Reads a binary PNM (P5 grey or P6 colour) as scanimage writes it.
+// Reads a binary PNM (P4 bitmap, P5 grey or P6 colour) as scanimage writes it.
 Rgb ReadPnm(const QByteArray& data) {
     Rgb picture;
     QList<QByteArray> fields;
     qsizetype pos = 0;
-    while (fields.size() < 4 && pos < data.size()) {
+    const auto wanted = [&] { return !fields.isEmpty() && fields[0] == "P4" ? 3 : 4; };
+    while (fields.size() < wanted() && pos < data.size()) {
         while (pos < data.size() && std::isspace(static_cast<unsigned char>(data[pos]))) ++pos;
         if (pos < data.size() && data[pos] == '#') {
             while (pos < data.size() && data[pos] != '\n') ++pos;
@@ -59,10 +63,22 @@ Rgb ReadPnm(const QByteArray& data) {
         fields << data.mid(start, pos - start);
     }
     ++pos;
-    if (fields.size() < 4) return picture;
-    const bool colour = fields[0] == "P6";
+    if (fields.size() < wanted()) return picture;
     picture.width = fields[1].toInt();
     picture.height = fields[2].toInt();
+    if (fields[0] == "P4") {
+        // One bit a pixel, rows padded to whole bytes, 1 is black.
+        const qsizetype rowBytes = (picture.width + 7) / 8;
+        if (data.size() - pos < rowBytes * picture.height) return Rgb{};
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                const bool black = (data[pos + y * rowBytes + x / 8] >> (7 - x % 8)) & 1;
+                for (int c = 0; c < 3; ++c) picture.pixels.push_back(black ? 0 : 255);
+            }
+        }
+        return picture;
+    }
+    const bool colour = fields[0] == "P6";
     const qsizetype channels = colour ? 3 : 1;
     if (data.size() - pos < picture.width * picture.height * channels) return Rgb{};
     for (qsizetype i = 0; i < picture.width * picture.height; ++i) {
@@ -136,17 +152,17 @@ class SaneScanTest : public QObject {
         dll.close();
         QFile test(config_ + "/test.conf");
         QVERIFY(test.open(QIODevice::WriteOnly));
-        test.write("number_of_devices 1\ntest-picture \"Color pattern\"\nresolution 75.0\n" +
+        test.write("number_of_devices 2\ntest-picture \"Color pattern\"\nresolution 75.0\n" +
                    extra);
     }
 
     // What scanimage gets from the same backend with the same options.
-    Rgb Reference(const QString& mode) {
+    Rgb Reference(const QString& mode, int depth = 8) {
         QProcess scanimage;
         scanimage.start(
             QStringLiteral("scanimage"),
             {QStringLiteral("-d"), QStringLiteral("test:0"), QStringLiteral("--mode"), mode,
-             QStringLiteral("--depth"), QStringLiteral("8"), QStringLiteral("--resolution"),
+             QStringLiteral("--depth"), QString::number(depth), QStringLiteral("--resolution"),
              QString::number(kResolution), QStringLiteral("-l"), QStringLiteral("0"),
              QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-x"),
              QString::number(kRight), QStringLiteral("-y"), QString::number(kBottom),
@@ -177,6 +193,27 @@ class SaneScanTest : public QObject {
         source->findChild<QDoubleSpinBox*>(QStringLiteral("BottomSpin"))->setValue(kBottom);
         QTest::mouseClick(source->findChild<QPushButton*>(QStringLiteral("ScanButton")),
                           Qt::LeftButton);
+    }
+
+    // The manager module entered directly, as any TWAIN application would.
+    struct Manager {
+        twain::DSMENTRYPROC entry = nullptr;
+        twain::TW_IDENTITY app{};
+        twain::TW_IDENTITY source{};
+        QWidget window;
+        std::uint16_t Call(bool toSource, std::uint32_t group, std::uint16_t dat, std::uint16_t msg,
+                           void* data) {
+            return entry(&app, toSource ? &source : nullptr, group, dat, msg, data);
+        }
+    };
+
+    static bool LoadManager(Manager& manager) {
+        const std::string path = std::string(PIXELARY_BIN_DIR) + "/" + TWAINControl::kManagerName;
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (!module) return false;
+        manager.entry = reinterpret_cast<twain::DSMENTRYPROC>(dlsym(module, twain::kEntryName));
+        std::strcpy(manager.app.ProductName, "tester");
+        return manager.entry != nullptr;
     }
 
   private slots:
@@ -318,6 +355,136 @@ class SaneScanTest : public QObject {
             ++(level == 0 ? black : white);
         }
         QVERIFY(black > 0 && white > 0);
+        QCOMPARE(MeanDifference(saved, Reference(QStringLiteral("Gray"), 1)), 0.0);
+    }
+
+    void managerAnswersTheStandardTriplets() {
+        using namespace twain;
+        Manager manager;
+        QVERIFY(LoadManager(manager));
+        void* parent = &manager.window;
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &parent), TWRC_SUCCESS);
+        TW_IDENTITY listed{};
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &listed),
+                 TWRC_SUCCESS);
+        QCOMPARE(QByteArray(listed.ProductName), QByteArray("test:0"));
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &listed), TWRC_SUCCESS);
+        QCOMPARE(QByteArray(listed.ProductName), QByteArray("test:1"));
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &listed),
+                 TWRC_ENDOFLIST);
+
+        // Without a user interface, enabling starts a grey page at the device's settings.
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &manager.source),
+                 TWRC_SUCCESS);
+        TW_USERINTERFACE ui{};
+        ui.ShowUI = 0;
+        ui.hParent = parent;
+        QCOMPARE(manager.Call(true, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui),
+                 TWRC_SUCCESS);
+        TW_PENDINGXFERS pending{};
+        QCOMPARE(manager.Call(true, DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, &pending), TWRC_SUCCESS);
+        QCOMPARE(pending.Count, TW_UINT16(1));
+        // The ready notification comes as an event to the parent window.
+        int ready = 0;
+        struct Filter : QObject {
+            Manager* manager;
+            int* ready;
+            bool eventFilter(QObject*, QEvent* event) override {
+                TW_EVENT twEvent{event, MSG_NULL};
+                if (manager->Call(true, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &twEvent) ==
+                        TWRC_DSEVENT &&
+                    twEvent.TWMessage == MSG_XFERREADY) {
+                    ++*ready;
+                }
+                return false;
+            }
+        } filter;
+        filter.manager = &manager;
+        filter.ready = &ready;
+        manager.window.installEventFilter(&filter);
+        QTRY_COMPARE(ready, 1);
+        manager.window.removeEventFilter(&filter);
+
+        TW_IMAGEINFO info{};
+        QCOMPARE(manager.Call(true, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+        QCOMPARE(info.PixelType, TWPT_GRAY);
+        QCOMPARE(info.BitsPerPixel, TW_INT16(8));
+        QCOMPARE(info.SamplesPerPixel, TW_INT16(1));
+        QVERIFY(info.ImageWidth > 0 && info.ImageLength > 0);
+        TW_PALETTE8 palette{};
+        QCOMPARE(manager.Call(true, DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette), TWRC_SUCCESS);
+        QCOMPARE(palette.NumColors, TW_UINT16(256));
+        QCOMPARE(palette.Colors[77].Channel2, TW_UINT8(77));
+        TW_SETUPMEMXFER setup{};
+        QCOMPARE(manager.Call(true, DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup), TWRC_SUCCESS);
+        QVERIFY(setup.MinBufSize >= TW_UINT32(info.ImageWidth));
+
+        // Strips of whole rows until the source says the image is done.
+        std::vector<std::uint8_t> buffer(setup.MinBufSize * 3);
+        TW_IMAGEMEMXFER strip{};
+        strip.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+        strip.Memory.Length = static_cast<TW_UINT32>(buffer.size());
+        strip.Memory.TheMem = buffer.data();
+        std::uint32_t rows = 0;
+        TW_UINT16 result = TWRC_SUCCESS;
+        for (int calls = 0; result == TWRC_SUCCESS && calls < 10000; ++calls) {
+            result = manager.Call(true, DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
+            QVERIFY(strip.Rows <= 3);
+            QCOMPARE(strip.YOffset, rows);
+            rows += strip.Rows;
+        }
+        QCOMPARE(result, TWRC_XFERDONE);
+        QCOMPARE(rows, TW_UINT32(info.ImageLength));
+        QCOMPARE(manager.Call(true, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending),
+                 TWRC_SUCCESS);
+        QCOMPARE(pending.Count, TW_UINT16(0));
+        QCOMPARE(manager.Call(true, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+
+        QCOMPARE(manager.Call(true, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui),
+                 TWRC_SUCCESS);
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &manager.source),
+                 TWRC_SUCCESS);
+        QCOMPARE(manager.Call(false, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_SUCCESS);
+    }
+
+    void lastChoiceBecomesTheDefault() {
+        TScanImgDlg dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        bool chose = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            QWidget* chooser = QApplication::activeModalWidget();
+            if (!chooser || chooser->objectName() != "TwainSelectSource") return;
+            auto* list = chooser->findChild<QListWidget*>(QStringLiteral("SourceList"));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(1)).center());
+            QTest::mouseClick(chooser->findChild<QPushButton*>(QStringLiteral("SelectButton")),
+                              Qt::LeftButton);
+            chose = true;
+        });
+        QTest::mouseClick(dialog.SelTwainBtn, Qt::LeftButton);
+        QVERIFY(chose);
+        QVERIFY(!dialog.Twain().IsManagerOpen());
+
+        // "Input" now opens the chosen device, whose name the source's window shows.
+        Manager manager;
+        QVERIFY(LoadManager(manager));
+        void* parent = &manager.window;
+        QCOMPARE(
+            manager.Call(false, twain::DG_CONTROL, twain::DAT_PARENT, twain::MSG_OPENDSM, &parent),
+            twain::TWRC_SUCCESS);
+        twain::TW_IDENTITY chosen{};
+        QCOMPARE(manager.Call(false, twain::DG_CONTROL, twain::DAT_IDENTITY, twain::MSG_GETDEFAULT,
+                              &chosen),
+                 twain::TWRC_SUCCESS);
+        QCOMPARE(QByteArray(chosen.ProductName), QByteArray("test:1"));
+        twain::TW_IDENTITY opened{};
+        QCOMPARE(
+            manager.Call(false, twain::DG_CONTROL, twain::DAT_IDENTITY, twain::MSG_OPENDS, &opened),
+            twain::TWRC_SUCCESS);
+        QCOMPARE(QByteArray(opened.ProductName), QByteArray("test:1"));
+        manager.Call(false, twain::DG_CONTROL, twain::DAT_IDENTITY, twain::MSG_CLOSEDS, &opened);
+        manager.Call(false, twain::DG_CONTROL, twain::DAT_PARENT, twain::MSG_CLOSEDSM, &parent);
     }
 
     void saneErrorEndsTheTransfer() {
