@@ -28,7 +28,8 @@ const std::map<std::string, std::string>& ReadEntries() {
     static const std::map<std::string, std::string> entries = {
         {".BMP", "read_bmp"},  {".PNG", "read_png"}, {".GIF", "read_gif"}, {".TIF", "read_tif"},
         {".TIFF", "read_tif"}, {".TGA", "read_tga"}, {".PCX", "read_pcx"}, {".EPS", "read_eps"},
-        {".PCD", "read_pcd"},  {".DXF", "read_dxf"}, {".JPG", "read_jpg"}, {".JPEG", "read_jpg"}};
+        {".PCD", "read_pcd"},  {".DXF", "read_dxf"}, {".JPG", "read_jpg"}, {".JPEG", "read_jpg"},
+        {".JPE", "read_jpg"},  {".JFIF", "read_jpg"}};
     return entries;
 }
 

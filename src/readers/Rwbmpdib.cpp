@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::uint32_t kWindowsHeaderSize = 40;
 constexpr std::uint32_t kCoreHeaderSize = 12;
+// File header: +0 "BM", +2 file size, +6 two reserved words, +10 offset of the pixel data.
 constexpr std::int64_t kFileHeaderSize = 14;
+constexpr std::size_t kDataOffsetAt = 10;
 constexpr std::int32_t kOs2Resolution = 72;
 
 [[noreturn]] void HeaderError() {
@@ -46,6 +48,12 @@ MDiskBMPDIB::MDiskBMPDIB(const std::string& path, const std::string& extension)
         ReadCoreHeader();
     } else {
         NotSupplied();
+    }
+    UseStoredDataOffset(header_size);
+    // A negative height stores the top row first; the picture is as tall as its magnitude.
+    if (ImageInfo.Height < 0) {
+        top_down_ = true;
+        ImageInfo.Height = -ImageInfo.Height;
     }
     source_bit_count_ = ImageInfo.BitCount;
     if (source_bit_count_ == 15 || source_bit_count_ == 16) ImageInfo.BitCount = 24;
@@ -106,8 +114,7 @@ void MDiskBMPDIB::ReadCoreHeader() {
 }
 
 // Depths the resampling cannot deliver, palettes larger than 8 bits can index and sides beyond
-// the readers' limit are refused, so rows and tables stay bounded. A negative height (top-down
-// rows) is kept: resampling refuses it.
+// the readers' limit are refused, so rows and tables stay bounded.
 void MDiskBMPDIB::CheckDescription() const {
     if (!IsStoredDepth(ImageInfo.BitCount)) NotSupplied();
     if (ImageInfo.ClrUsed > static_cast<std::uint32_t>(kMaxPaletteEntries)) NotSupplied();
@@ -115,8 +122,16 @@ void MDiskBMPDIB::CheckDescription() const {
     if (ImageInfo.Height > kMaxImageSide || ImageInfo.Height < -kMaxImageSide) NotSupplied();
 }
 
+// The file header's pixel-data offset is right whenever it points past the headers and into the
+// file: writers put colour tables in 24-bit files or leave gaps before the rows. A zero or
+// impossible offset leaves the one computed from the headers and palette.
+void MDiskBMPDIB::UseStoredDataOffset(std::uint32_t headerSize) {
+    const std::int64_t stored = bytes::U32LE(&file_header_[kDataOffsetAt]);
+    if (stored >= kFileHeaderSize + headerSize && stored < file_.Size()) data_offset_ = stored;
+}
+
 const std::uint8_t* MDiskBMPDIB::FetchRow(std::int32_t row) {
-    const std::int64_t stored = std::int64_t{ImageInfo.Height} - 1 - row;
+    const std::int64_t stored = top_down_ ? row : std::int64_t{ImageInfo.Height} - 1 - row;
     file_.SetPosition(data_offset_ + stored * source_row_bytes_);
     file_.ReadBuffer(row_buffer_.data(), static_cast<std::size_t>(source_row_bytes_));
     if (source_bit_count_ == 15 || source_bit_count_ == 16) {
@@ -126,7 +141,7 @@ const std::uint8_t* MDiskBMPDIB::FetchRow(std::int32_t row) {
 }
 
 void MDiskBMPDIB::StretchLines(Dib& bitmap, std::int32_t count) {
-    StretchRows(bitmap, count, true, [this](std::int32_t row) { return FetchRow(row); });
+    StretchRows(bitmap, count, !top_down_, [this](std::int32_t row) { return FetchRow(row); });
 }
 
 }  // namespace pixelary

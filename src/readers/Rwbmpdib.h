@@ -11,7 +11,8 @@
 
 namespace pixelary {
 
-// Reader of uncompressed Windows (40-byte header) and OS/2 (12-byte header) bitmap files.
+// Reader of uncompressed Windows (40-byte header) and OS/2 (12-byte header) bitmap files, stored
+// bottom row first or (negative height) top row first.
 class MDiskBMPDIB : public MDiskImage {
   public:
     // Raises EInOutError "BMP Header error" or "BMP format not supply" for files it does not take.
@@ -24,6 +25,7 @@ class MDiskBMPDIB : public MDiskImage {
     void ReadWindowsHeader();
     void ReadCoreHeader();
     void CheckDescription() const;
+    void UseStoredDataOffset(std::uint32_t headerSize);
     const std::uint8_t* FetchRow(std::int32_t row);
 
     std::array<std::uint8_t, 14> file_header_{};
@@ -32,6 +34,7 @@ class MDiskBMPDIB : public MDiskImage {
     std::int32_t delivered_row_bytes_ = 0;
     std::int32_t source_row_bytes_ = 0;
     std::int32_t source_bit_count_ = 0;
+    bool top_down_ = false;  // rows stored top row first (negative height in the file)
     std::vector<std::uint8_t> row_buffer_;
 };
 

@@ -22,10 +22,7 @@ namespace {
 
 constexpr std::int32_t kResolutionPerDpi = 254;  // resolution field / 254 = dots per inch
 constexpr std::int32_t kLineBufferSlack = 4;
-
-constexpr std::array<std::string_view, 14> kImageExtensions = {"bmp", "dib", "wmf", "emf", "jpg",
-                                                               "gif", "pcx", "tga", "tif", "png",
-                                                               "dxf", "eps", "pcd", "psd"};
+constexpr std::size_t kFormatKeyLength = 3;  // the scanner keys a file by its last three bytes
 
 using ReaderMaker = std::unique_ptr<MDiskImage> (*)(const std::string&, const std::string&);
 
@@ -34,23 +31,49 @@ std::unique_ptr<MDiskImage> Make(const std::string& path, const std::string& ext
     return std::make_unique<Reader>(path, extension);
 }
 
-// The own readers by extension; every other extension goes to the library reader.
-struct ReaderRow {
+// The picture extensions and how each is read: the format key the extension stands for (the
+// longer everyday spellings share the key of their format) and the own reader of that format, or
+// none when the library reader decodes it. An extension outside the table is no picture.
+struct PictureFormat {
     std::string_view extension;
-    ReaderMaker make;
+    std::string_view key;
+    ReaderMaker make;  // nullptr: the library reader
 };
 // clang-format off
-constexpr std::array kReaderTable = {
-    ReaderRow{"bmp", &Make<MDiskBMPDIB>},
-    ReaderRow{"dib", &Make<MDiskBMPDIB>},
-    ReaderRow{"emf", &Make<MDiskEMFWMF>},
-    ReaderRow{"wmf", &Make<MDiskEMFWMF>},
-    ReaderRow{"pcx", &Make<MDiskPCX>},
-    ReaderRow{"psd", &Make<MDiskPSD>},
-    ReaderRow{"tga", &Make<MDiskTGA>},
-    ReaderRow{"tif", &Make<MDiskTIF>},
+constexpr std::array kPictureFormats = {
+    PictureFormat{"bmp",  "bmp", &Make<MDiskBMPDIB>},
+    PictureFormat{"dib",  "dib", &Make<MDiskBMPDIB>},
+    PictureFormat{"wmf",  "wmf", &Make<MDiskEMFWMF>},
+    PictureFormat{"emf",  "emf", &Make<MDiskEMFWMF>},
+    PictureFormat{"jpg",  "jpg", nullptr},
+    PictureFormat{"jpeg", "jpg", nullptr},
+    PictureFormat{"jpe",  "jpg", nullptr},
+    PictureFormat{"jfif", "jpg", nullptr},
+    PictureFormat{"gif",  "gif", nullptr},
+    PictureFormat{"pcx",  "pcx", &Make<MDiskPCX>},
+    PictureFormat{"tga",  "tga", &Make<MDiskTGA>},
+    PictureFormat{"tif",  "tif", &Make<MDiskTIF>},
+    PictureFormat{"tiff", "tif", &Make<MDiskTIF>},
+    PictureFormat{"png",  "png", nullptr},
+    PictureFormat{"dxf",  "dxf", nullptr},
+    PictureFormat{"eps",  "eps", nullptr},
+    PictureFormat{"pcd",  "pcd", nullptr},
+    PictureFormat{"psd",  "psd", &Make<MDiskPSD>},
 };
 // clang-format on
+
+const PictureFormat* FindFormat(std::string_view lowerExtension) {
+    const auto found = std::find_if(
+        kPictureFormats.begin(), kPictureFormats.end(),
+        [lowerExtension](const PictureFormat& f) { return f.extension == lowerExtension; });
+    return found == kPictureFormats.end() ? nullptr : &*found;
+}
+
+// An extension as the table holds it: one leading "." dropped, lower-cased.
+std::string LowerWithoutDot(std::string_view extension) {
+    if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+    return text::ToLower(extension);
+}
 
 std::mutex g_library_mutex;
 LibraryReaderFactory g_library_factory;
@@ -58,12 +81,6 @@ LibraryReaderFactory g_library_factory;
 LibraryReaderFactory LibraryFactory() {
     std::lock_guard lock(g_library_mutex);
     return g_library_factory;
-}
-
-std::string NormaliseExtension(const std::string& extension) {
-    std::string_view rest = extension;
-    if (!rest.empty() && rest.front() == '.') rest.remove_prefix(1);
-    return text::ToLower(rest);
 }
 
 [[noreturn]] void BadStretchParameter() {
@@ -256,23 +273,39 @@ void Expand565(std::uint8_t* buffer, std::int32_t count) {
     });
 }
 
+std::string NormaliseExtension(const std::string& extension) {
+    std::string lower = LowerWithoutDot(extension);
+    const PictureFormat* format = FindFormat(lower);
+    return format != nullptr ? std::string(format->key) : lower;
+}
+
+std::string FormatKeyOfPath(const std::string& path) {
+    if (path.size() < kFormatKeyLength + 1) return {};
+    for (const PictureFormat& format : kPictureFormats) {
+        const std::size_t suffix = format.extension.size() + 1;
+        if (format.extension.size() <= kFormatKeyLength || path.size() < suffix) continue;
+        const std::string tail = text::ToLower(std::string_view(path).substr(path.size() - suffix));
+        if (tail.front() == '.' && std::string_view(tail).substr(1) == format.extension) {
+            return std::string(format.key);
+        }
+    }
+    return NormaliseExtension(path.substr(path.size() - kFormatKeyLength));
+}
+
 bool IsImageFileExt(const std::string& extension) {
-    if (extension.empty()) return false;
-    const std::string key = NormaliseExtension(extension);
-    return std::find(kImageExtensions.begin(), kImageExtensions.end(), key) !=
-           kImageExtensions.end();
+    return FindFormat(LowerWithoutDot(extension)) != nullptr;
 }
 
 std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension) {
     if (extension.empty()) return nullptr;
     const std::string key = NormaliseExtension(extension);
     if (key.empty()) return nullptr;
-    for (const ReaderRow& row : kReaderTable) {
-        if (row.extension != key) continue;
+    const PictureFormat* format = FindFormat(key);
+    if (format != nullptr && format->make != nullptr) {
         try {
-            return row.make(path, key);
+            return format->make(path, key);
         } catch (const Exception&) {
-            break;  // the own reader refused the file: the library reader may take it
+            // the own reader refused the file: the library reader may take it
         }
     }
     const LibraryReaderFactory library = LibraryFactory();

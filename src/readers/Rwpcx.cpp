@@ -35,6 +35,8 @@ constexpr std::uint8_t kRunCountMask = 0x3F;
 constexpr std::int32_t kDpiToResolution = 254;
 constexpr std::int64_t kTrailingPaletteBytes = 768;
 constexpr std::int64_t kReadBufferSize = 2048;
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 [[noreturn]] void HeaderError() {
     throw EInOutError("PCX Header error");
@@ -97,6 +99,12 @@ void MDiskPCX::ReadPalette() {
     }
     for (std::size_t i = 0; i < rgb.size() / 3; ++i) {
         Palette[i] = rgb[3 * i + 2] | (rgb[3 * i + 1] << 8) | (rgb[3 * i] << 16);
+    }
+    // Many writers leave the header map of a two-colour file zeroed: two equal entries would
+    // show one flat colour, so such pictures are shown black on white.
+    if (n == 2 && Palette[0] == Palette[1]) {
+        Palette[0] = kBlack;
+        Palette[1] = kWhite;
     }
 }
 

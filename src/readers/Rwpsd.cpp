@@ -6,6 +6,7 @@
 
 #include "core/Exception.h"
 #include "readers/ByteOrder.h"
+#include "readers/CmykToRgb.h"
 
 namespace pixelary {
 
@@ -23,6 +24,9 @@ constexpr std::uint16_t kVersion = 1;
 constexpr std::int64_t kIndexedPaletteAt = 30;  // the colour-mode section's data
 constexpr std::int32_t kPsdResolution = 18288;  // 72 dots per inch
 constexpr std::uint16_t kMaxChannels = 56;
+constexpr std::uint16_t kRaw = 0;
+constexpr std::uint16_t kPackBits = 1;  // 2 and 3 are deflate streams, which this reader leaves
+constexpr std::size_t kRowSlack = 4;
 
 constexpr std::uint16_t kBitmapMode = 0;
 constexpr std::uint16_t kGreyMode = 1;
@@ -75,44 +79,51 @@ MDiskPSD::MDiskPSD(const std::string& path, const std::string& extension)
     }
     ImageInfo.Width = static_cast<std::int32_t>(columns);
     ImageInfo.Height = static_cast<std::int32_t>(rows);
-    ImageInfo.BitCount =
-        static_cast<std::uint16_t>(std::min<std::int64_t>(std::int64_t{depth_} * channels_, 24));
     ImageInfo.XPelsPerMeter = kPsdResolution;
     ImageInfo.YPelsPerMeter = kPsdResolution;
     CheckLayout();
+    used_channels_ = color_mode_ == kCmykMode ? 4 : color_mode_ == kRgbMode ? 3 : 1;
+    ImageInfo.BitCount = color_mode_ == kBitmapMode ? 1 : used_channels_ == 1 ? 8 : 24;
     ReadPalette();
     channel_row_bytes_ = (std::int64_t{depth_} * columns + 7) / 8;
     channel_plane_bytes_ = channel_row_bytes_ * rows;
     pixel_row_bytes_ = channel_row_bytes_ * channels_;
     delivered_row_bytes_ = std::int64_t{(ImageInfo.BitCount + 7) / 8} * columns;
-    channel_buffer_.assign(static_cast<std::size_t>(2 * pixel_row_bytes_), 0);
+    channel_buffer_.assign(
+        static_cast<std::size_t>(channel_row_bytes_ * used_channels_) + kRowSlack, 0);
     output_buffer_.assign(
         static_cast<std::size_t>(2 * std::max(channel_row_bytes_, delivered_row_bytes_)), 0);
     SkipSections();
-    compressed_ = file_.ReadU16BE() != 0;
+    const std::uint16_t compression = file_.ReadU16BE();
+    if (compression != kRaw && compression != kPackBits) HeaderError();
+    compressed_ = compression == kPackBits;
     if (compressed_) ReadByteCounts();
     data_start_ = file_.Position();
 }
 
 MDiskPSD::~MDiskPSD() = default;
 
-// Only the layouts that give a deliverable picture are taken: 1-bit bitmaps, 8-bit grey and
-// indexed pictures of one channel, 8-bit RGB with at least 3 channels and CMYK with at least 4.
+// Only the layouts that give a deliverable picture are taken: 1-bit bitmaps, 8-bit indexed
+// pictures, grey, RGB and CMYK of 8 or 16 bits. Channels beyond the colour ones (alpha, spot
+// colours) are left unread.
 void MDiskPSD::CheckLayout() const {
     if (channels_ == 0 || channels_ > kMaxChannels) HeaderError();
+    const bool bytes_or_words = depth_ == 8 || depth_ == 16;
     switch (color_mode_) {
         case kBitmapMode:
-            if (depth_ != 1 || channels_ != 1) HeaderError();
+            if (depth_ != 1) HeaderError();
+            break;
+        case kIndexedMode:
+            if (depth_ != 8) HeaderError();
             break;
         case kGreyMode:
-        case kIndexedMode:
-            if (depth_ != 8 || channels_ != 1) HeaderError();
+            if (!bytes_or_words) HeaderError();
             break;
         case kRgbMode:
-            if (depth_ != 8 || channels_ < 3) HeaderError();
+            if (!bytes_or_words || channels_ < 3) HeaderError();
             break;
         case kCmykMode:
-            if (depth_ != 8 || channels_ < 4) HeaderError();
+            if (!bytes_or_words || channels_ < 4) HeaderError();
             break;
         default:
             HeaderError();
@@ -145,12 +156,15 @@ void MDiskPSD::SkipSections() {
     }
 }
 
-// The table must lie inside the file, and no row may need more bytes than the buffer holds.
+// The table must lie inside the file, and no row may need more bytes than the buffer holds. Only
+// the counts of the channels read are kept: the rows of later channels come after theirs.
 void MDiskPSD::ReadByteCounts() {
-    const std::int64_t entries = std::int64_t{ImageInfo.Height} * channels_;
-    if (file_.Remaining() < entries * 2) throw EReadError();
+    const std::int64_t table_bytes = std::int64_t{ImageInfo.Height} * channels_ * 2;
+    if (file_.Remaining() < table_bytes) throw EReadError();
+    const std::int64_t entries = std::int64_t{ImageInfo.Height} * used_channels_;
     std::vector<std::uint8_t> raw(static_cast<std::size_t>(entries * 2));
     file_.ReadBuffer(raw.data(), raw.size());
+    file_.Seek(table_bytes - entries * 2, SeekOrigin::Current);
     byte_counts_.resize(static_cast<std::size_t>(entries));
     row_starts_.resize(static_cast<std::size_t>(entries));
     std::int64_t offset = 0;
@@ -176,22 +190,25 @@ void MDiskPSD::ReadChannelRow(std::int32_t channel, std::int32_t row) {
     UnpackBits(output_buffer_.data(), byte_counts_[entry], out, row_bytes);
 }
 
+// 16-bit samples are big-endian: each keeps its high byte, packed to the row's start in place.
+void MDiskPSD::ReadChannelRowAsBytes(std::int32_t channel, std::int32_t row) {
+    ReadChannelRow(channel, row);
+    if (depth_ != 16) return;
+    std::uint8_t* samples = channel_buffer_.data() + channel * channel_row_bytes_;
+    for (std::size_t x = 0; x < static_cast<std::size_t>(ImageInfo.Width); ++x)
+        samples[x] = samples[2 * x];
+}
+
 const std::uint8_t* MDiskPSD::FetchRow(std::int32_t row) {
-    if (color_mode_ == kBitmapMode || color_mode_ == kGreyMode || color_mode_ == kIndexedMode) {
-        ReadChannelRow(0, row);
-        return channel_buffer_.data();
-    }
-    const std::int32_t used = color_mode_ == kCmykMode ? 4 : 3;
-    for (std::int32_t c = 0; c < used; ++c) ReadChannelRow(c, row);
+    for (std::int32_t c = 0; c < used_channels_; ++c) ReadChannelRowAsBytes(c, row);
+    if (used_channels_ == 1) return channel_buffer_.data();
     const std::uint8_t* plane = channel_buffer_.data();
     const auto line = static_cast<std::size_t>(channel_row_bytes_);
     std::uint8_t* out = output_buffer_.data();
     for (std::size_t x = 0; x < static_cast<std::size_t>(ImageInfo.Width); ++x) {
         if (color_mode_ == kCmykMode) {
-            const unsigned k = plane[3 * line + x];
-            out[3 * x] = static_cast<std::uint8_t>(k * plane[2 * line + x] / 255);
-            out[3 * x + 1] = static_cast<std::uint8_t>(k * plane[line + x] / 255);
-            out[3 * x + 2] = static_cast<std::uint8_t>(k * plane[x] / 255);
+            CmykLightToBgr(plane[x], plane[line + x], plane[2 * line + x], plane[3 * line + x],
+                           out + 3 * x);
         } else {
             out[3 * x] = plane[2 * line + x];
             out[3 * x + 1] = plane[line + x];

@@ -11,7 +11,8 @@
 
 namespace pixelary {
 
-// Reader of the merged image of Photoshop-format files, raw or PackBits-compressed.
+// Reader of the merged image of Photoshop-format files, raw or PackBits-compressed; extra
+// channels are ignored and 16-bit samples read by their high byte.
 class MDiskPSD : public MDiskImage {
   public:
     // Raises EInOutError "PSD header error" for files it does not take.
@@ -26,6 +27,7 @@ class MDiskPSD : public MDiskImage {
     void SkipSections();
     void ReadByteCounts();
     void ReadChannelRow(std::int32_t channel, std::int32_t row);
+    void ReadChannelRowAsBytes(std::int32_t channel, std::int32_t row);
     const std::uint8_t* FetchRow(std::int32_t row);
 
     std::array<std::uint8_t, 26> file_header_{};
@@ -33,6 +35,7 @@ class MDiskPSD : public MDiskImage {
     std::uint16_t channels_ = 0;
     std::uint16_t depth_ = 0;
     std::uint16_t color_mode_ = 0;
+    std::int32_t used_channels_ = 1;  // the colour channels: 1, 3 (RGB) or 4 (CMYK)
     std::int64_t channel_row_bytes_ = 0;
     std::int64_t channel_plane_bytes_ = 0;
     std::int64_t pixel_row_bytes_ = 0;

@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kIdLengthAt = 0;
 constexpr std::size_t kImageTypeAt = 2;
 constexpr std::size_t kMapLengthAt = 5;
+constexpr std::size_t kMapEntrySizeAt = 7;
 constexpr std::size_t kWidthAt = 12;
 constexpr std::size_t kHeightAt = 14;
 constexpr std::size_t kDepthAt = 16;
@@ -26,8 +27,8 @@ constexpr std::uint8_t kTrueColor = 2;
 constexpr std::uint8_t kRightToLeft = 0x10;
 constexpr std::uint8_t kTopFirst = 0x20;
 constexpr std::int32_t kTargaResolution = 18288;  // 72 dots per inch
-constexpr std::int64_t kMapEntryBytes = 3;        // entries are always read as 3 bytes
 constexpr std::size_t kRowSlack = 4;
+constexpr int kPlainEntryBits = 24;
 
 [[noreturn]] void NotSupplied() {
     throw EInOutError("TGA format not supply");
@@ -36,6 +37,27 @@ constexpr std::size_t kRowSlack = 4;
 bool IsStoredDepth(int depth) {
     return depth == 1 || depth == 4 || depth == 8 || depth == 15 || depth == 16 || depth == 24 ||
            depth == 32;
+}
+
+// Colour map entries: 15 or 16 bits (5-5-5, attribute bit ignored), 24 bits (blue, green, red)
+// or 32 bits (blue, green, red, alpha ignored).
+bool IsMapEntrySize(int bits) {
+    return bits == 15 || bits == 16 || bits == 24 || bits == 32;
+}
+
+std::int64_t MapEntryBytes(int bits) {
+    return (bits + 7) / 8;
+}
+
+// One colour map entry as a palette entry (blue low byte, green, red).
+std::uint32_t MapEntryColour(const std::uint8_t* entry, int bits) {
+    std::uint8_t bgr[3] = {entry[0], entry[1], 0};
+    if (bits == 15 || bits == 16) {
+        Expand555(bgr, 1);
+    } else {
+        bgr[2] = entry[2];
+    }
+    return bgr[0] | (bgr[1] << 8) | (bgr[2] << 16);
 }
 
 }  // namespace
@@ -48,12 +70,17 @@ MDiskTGA::MDiskTGA(const std::string& path, const std::string& extension)
     const int depth = file_header_[kDepthAt];
     // Depths the resampling cannot deliver are refused rather than shown blank.
     if (!IsStoredDepth(depth)) NotSupplied();
+    const std::uint16_t map_length = bytes::U16LE(&file_header_[kMapLengthAt]);
+    // Without a map the entry size means nothing; colours of a picture that still wants a palette
+    // are then read as 3-byte entries, as they always were.
+    map_entry_bits_ = map_length > 0 ? file_header_[kMapEntrySizeAt] : kPlainEntryBits;
+    if (!IsMapEntrySize(map_entry_bits_)) NotSupplied();
     ImageInfo.Width = bytes::U16LE(&file_header_[kWidthAt]);
     ImageInfo.Height = bytes::U16LE(&file_header_[kHeightAt]);
     ImageInfo.BitCount = static_cast<std::uint16_t>(depth == 15 || depth == 16 ? 24 : depth);
     ImageInfo.XPelsPerMeter = kTargaResolution;
     ImageInfo.YPelsPerMeter = kTargaResolution;
-    ImageInfo.ClrUsed = bytes::U16LE(&file_header_[kMapLengthAt]);
+    ImageInfo.ClrUsed = map_length;
     ReadPalette();
     const bool sixteen = depth == 15 || depth == 16;
     const std::int64_t width = ImageInfo.Width;
@@ -61,7 +88,7 @@ MDiskTGA::MDiskTGA(const std::string& path, const std::string& extension)
     const std::int64_t delivered = sixteen ? (width * 24 + 7) / 8 : source_row_bytes_;
     row_buffer_.assign(static_cast<std::size_t>(delivered) + kRowSlack, 0);
     data_offset_ = static_cast<std::int64_t>(file_header_.size()) + file_header_[kIdLengthAt] +
-                   kMapEntryBytes * ImageInfo.ClrUsed;
+                   MapEntryBytes(map_entry_bits_) * map_length;
 }
 
 MDiskTGA::~MDiskTGA() = default;
@@ -72,10 +99,11 @@ void MDiskTGA::ReadPalette() {
     if (n <= 0) return;
     file_.SetPosition(static_cast<std::int64_t>(file_header_.size()) + file_header_[kIdLengthAt]);
     Palette.resize(static_cast<std::size_t>(n));
+    const auto entry_bytes = static_cast<std::size_t>(MapEntryBytes(map_entry_bits_));
+    std::uint8_t stored[4];
     for (std::uint32_t& entry : Palette) {
-        std::uint8_t bgr[3];
-        file_.ReadBuffer(bgr, sizeof bgr);
-        entry = bgr[0] | (bgr[1] << 8) | (bgr[2] << 16);
+        file_.ReadBuffer(stored, entry_bytes);
+        entry = MapEntryColour(stored, map_entry_bits_);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/Exception.h"
 #include "readers/ByteOrder.h"
+#include "readers/CmykToRgb.h"
 
 namespace pixelary {
 
@@ -20,18 +21,27 @@ constexpr std::uint16_t kImageLength = 257;
 constexpr std::uint16_t kBitsPerSample = 258;
 constexpr std::uint16_t kCompression = 259;
 constexpr std::uint16_t kPhotometric = 262;
+constexpr std::uint16_t kFillOrder = 266;
 constexpr std::uint16_t kStripOffsets = 273;
 constexpr std::uint16_t kSamplesPerPixel = 277;
 constexpr std::uint16_t kRowsPerStrip = 278;
 constexpr std::uint16_t kXResolution = 282;
 constexpr std::uint16_t kYResolution = 283;
+constexpr std::uint16_t kPlanarConfiguration = 284;
 constexpr std::uint16_t kResolutionUnit = 296;
+constexpr std::uint16_t kInkSet = 332;
+constexpr std::uint16_t kSampleFormat = 339;
 
 constexpr std::uint32_t kWhiteIsZero = 0;
 constexpr std::uint32_t kBlackIsZero = 1;
 constexpr std::uint32_t kRgb = 2;
-constexpr std::uint32_t kSeparated = 5;  // CMYK
+constexpr std::uint32_t kSeparated = 5;
 constexpr std::uint32_t kUncompressed = 1;
+constexpr std::uint32_t kChunky = 1;
+constexpr std::uint32_t kPlanar = 2;
+constexpr std::uint32_t kMostSignificantBitFirst = 1;
+constexpr std::uint32_t kCmykInks = 1;
+constexpr std::uint32_t kUnsignedInteger = 1;
 constexpr std::uint16_t kCentimetre = 3;
 constexpr std::uint16_t kInch = 2;
 // More samples than this are not a picture anyone writes; refusing them bounds the row.
@@ -83,6 +93,10 @@ struct MDiskTIF::Tags {
     std::uint32_t x_resolution = 0;
     std::uint32_t y_resolution = 0;
     std::uint16_t unit = kInch;
+    std::uint32_t fill_order = kMostSignificantBitFirst;
+    std::uint32_t ink_set = kCmykInks;
+    bool has_sample_format = false;
+    Entry sample_format;
 };
 
 MDiskTIF::MDiskTIF(const std::string& path, const std::string& extension)
@@ -172,6 +186,19 @@ void MDiskTIF::TakeEntry(const Entry& entry, Tags& tags) {
         case kResolutionUnit:
             tags.unit = static_cast<std::uint16_t>(entry.value);
             break;
+        case kFillOrder:
+            tags.fill_order = entry.value;
+            break;
+        case kPlanarConfiguration:
+            planar_configuration_ = entry.value;
+            break;
+        case kInkSet:
+            tags.ink_set = entry.value;
+            break;
+        case kSampleFormat:
+            tags.has_sample_format = true;
+            tags.sample_format = entry;
+            break;
         default:
             break;
     }
@@ -192,49 +219,84 @@ std::uint32_t MDiskTIF::ReadArrayValue(const Entry& entry, std::uint32_t index) 
     return element == 2 ? U16(bytes) : U32(bytes);
 }
 
+// Every sample must have the same size: the first one's is the picture's.
+std::uint32_t MDiskTIF::ReadBitsPerSample(const Tags& tags) {
+    if (!tags.has_bits) return 1;
+    if (samples_per_pixel_ == 1 || tags.bits.count == 0) return tags.bits.value;
+    const std::uint32_t first = ReadArrayValue(tags.bits, 0);
+    const std::uint32_t listed = std::min<std::uint32_t>(tags.bits.count, samples_per_pixel_);
+    for (std::uint32_t i = 1; i < listed; ++i) {
+        if (ReadArrayValue(tags.bits, i) != first) NotSupplied();
+    }
+    return first;
+}
+
 void MDiskTIF::Describe(Tags& tags) {
     if (tags.width > kMaxImageSide || tags.height > kMaxImageSide) NotSupplied();
     ImageInfo.Width = static_cast<std::int32_t>(tags.width);
     ImageInfo.Height = static_cast<std::int32_t>(tags.height);
     if (samples_per_pixel_ == 0 || samples_per_pixel_ > kMaxSamples) NotSupplied();
-    const std::uint32_t bits_per_sample = !tags.has_bits ? 1
-                                          : samples_per_pixel_ > 1 && tags.bits.count > 0
-                                              ? ReadArrayValue(tags.bits, 0)
-                                              : tags.bits.value;
-    const std::uint64_t bit_count = std::uint64_t{bits_per_sample} * samples_per_pixel_;
-    stored_row_bytes_ =
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(tags.width) * bit_count + 7) / 8);
-    std::uint64_t delivered_bits = bit_count;
-    if (photometric_ == kRgb && samples_per_pixel_ > 3) delivered_bits = 24;
-    if (photometric_ == kSeparated && samples_per_pixel_ > 4) delivered_bits = 32;
-    if (photometric_ == kWhiteIsZero || photometric_ == kBlackIsZero) Palette[1] = 0x00FFFFFF;
+    bits_per_sample_ = ReadBitsPerSample(tags);
     if (tags.x_resolution != 0)
         ImageInfo.XPelsPerMeter = ReadResolution(tags.x_resolution, tags.unit);
     if (tags.y_resolution != 0)
         ImageInfo.YPelsPerMeter = ReadResolution(tags.y_resolution, tags.unit);
-    if (photometric_ != kWhiteIsZero && photometric_ != kBlackIsZero && photometric_ != kRgb &&
-        photometric_ != kSeparated) {
-        NotSupplied();
-    }
-    if (delivered_bits != 1 && delivered_bits != 24 && delivered_bits != 32) NotSupplied();
-    if (compression_ != kUncompressed) NotSupplied();
-    // Colour samples other than bytes would be packed as bytes: refused.
-    if ((photometric_ == kRgb || photometric_ == kSeparated) && bits_per_sample != 8) NotSupplied();
-    ImageInfo.BitCount = static_cast<std::uint16_t>(delivered_bits);
-    bytes_per_pixel_ = static_cast<std::int32_t>((delivered_bits + 7) / 8);
-    // 1-bit rows are stored as delivered; more bits than 32 a pixel are only possible for the
-    // colour layouts, whose samples were checked above.
-    if (bits_per_sample > 32 || stored_row_bytes_ > std::int64_t{kMaxImageSide} * 4 * kMaxSamples) {
-        NotSupplied();
-    }
-    delivered_row_bytes_ = (tags.width * static_cast<std::int64_t>(delivered_bits) + 7) / 8;
+    CheckLayout(tags);
+    const bool grey = photometric_ == kWhiteIsZero || photometric_ == kBlackIsZero;
+    ImageInfo.BitCount = static_cast<std::uint16_t>(grey ? bits_per_sample_ : 24);
+    if (grey) FillGreyPalette();
+    bytes_per_pixel_ = (ImageInfo.BitCount + 7) / 8;
+    const bool planar = planar_configuration_ == kPlanar;
+    planes_read_ = !planar ? 1 : photometric_ == kRgb ? 3 : photometric_ == kSeparated ? 4 : 1;
+    const std::int64_t samples_in_row = planar ? 1 : samples_per_pixel_;
+    stored_row_bytes_ = (tags.width * bits_per_sample_ * samples_in_row + 7) / 8;
+    pixel_stride_ = static_cast<std::size_t>(samples_in_row);
+    plane_stride_ = planar ? static_cast<std::size_t>(stored_row_bytes_) : 1;
+    delivered_row_bytes_ = (tags.width * ImageInfo.BitCount + 7) / 8;
     if (!tags.has_rows_per_strip ||
         rows_per_strip_ > static_cast<std::uint32_t>(ImageInfo.Height)) {
         rows_per_strip_ = static_cast<std::uint32_t>(std::max(ImageInfo.Height, 1));
     }
     if (rows_per_strip_ == 0) NotSupplied();
-    row_buffer_.assign(
-        static_cast<std::size_t>(std::max(stored_row_bytes_, delivered_row_bytes_)) + kRowSlack, 0);
+    stored_rows_.assign(static_cast<std::size_t>(stored_row_bytes_ * planes_read_) + kRowSlack, 0);
+    if (!grey) delivered_row_.assign(static_cast<std::size_t>(delivered_row_bytes_) + kRowSlack, 0);
+}
+
+// Takes what the rows can be delivered from without a colour model or a decoder: grey of 1, 4
+// or 8 bits (sub-byte grey only without interleaved extra samples), RGB and CMYK inks of 8 bits,
+// whole bytes stored most significant bit first. Everything else is the library reader's.
+void MDiskTIF::CheckLayout(const Tags& tags) {
+    const bool chunky = planar_configuration_ == kChunky;
+    switch (photometric_) {
+        case kWhiteIsZero:
+        case kBlackIsZero:
+            if (bits_per_sample_ != 1 && bits_per_sample_ != 4 && bits_per_sample_ != 8)
+                NotSupplied();
+            if (bits_per_sample_ != 8 && chunky && samples_per_pixel_ > 1) NotSupplied();
+            break;
+        case kRgb:
+            if (bits_per_sample_ != 8 || samples_per_pixel_ < 3) NotSupplied();
+            break;
+        case kSeparated:
+            if (bits_per_sample_ != 8 || samples_per_pixel_ < 4 || tags.ink_set != kCmykInks)
+                NotSupplied();
+            break;
+        default:
+            NotSupplied();
+    }
+    if (compression_ != kUncompressed) NotSupplied();
+    if (planar_configuration_ != kChunky && planar_configuration_ != kPlanar) NotSupplied();
+    if (tags.fill_order != kMostSignificantBitFirst) NotSupplied();
+    if (tags.has_sample_format && tags.sample_format.count > 0 &&
+        ReadArrayValue(tags.sample_format, 0) != kUnsignedInteger) {
+        NotSupplied();
+    }
+}
+
+// A linear grey ramp over the sample's values; white-is-zero rows are inverted when fetched.
+void MDiskTIF::FillGreyPalette() {
+    const std::uint32_t top = (1u << bits_per_sample_) - 1;
+    for (std::uint32_t i = 0; i <= top; ++i) Palette[i] = (i * 255 / top) * 0x010101u;
 }
 
 // Resolution values are pixels per metre x 2.54 ("dpi x 254"); per centimetre x 100.
@@ -254,65 +316,90 @@ std::int32_t MDiskTIF::ReadResolution(std::uint32_t offset, std::uint16_t unit) 
 }
 
 // The strip table is checked against the file and against the rows it must cover before it is
-// allocated.
+// allocated; only the strips of the planes read are kept. Planes follow each other in the table.
 void MDiskTIF::ReadStripOffsets(const Tags& tags) {
     if (!tags.has_strips || tags.strips.count == 0) NotSupplied();
     strip_count_ = tags.strips.count;
     const std::uint64_t rows = static_cast<std::uint64_t>(std::max(ImageInfo.Height, 0));
-    const std::uint64_t needed = (rows + rows_per_strip_ - 1) / rows_per_strip_;
-    if (strip_count_ < needed) NotSupplied();
-    if (strip_count_ == 1) {
-        first_strip_offset_ = tags.strips.value;
-        return;
-    }
+    strips_per_plane_ = static_cast<std::uint32_t>(
+        std::max<std::uint64_t>((rows + rows_per_strip_ - 1) / rows_per_strip_, 1));
+    const std::uint64_t used =
+        std::uint64_t{strips_per_plane_} * static_cast<std::uint64_t>(planes_read_);
+    if (strip_count_ < used) NotSupplied();
     const std::uint32_t element = tags.strips.type == 3 || tags.strips.type == 8 ? 2 : 4;
     const std::uint64_t table_bytes = std::uint64_t{strip_count_} * element;
-    const std::uint64_t table_at = table_bytes <= 4 ? 0 : U32(tags.strips.field.data());
-    if (table_at + table_bytes > static_cast<std::uint64_t>(file_.Size()) && table_bytes > 4) {
-        throw EReadError();
+    if (table_bytes > 4) {
+        const std::uint64_t table_at = U32(tags.strips.field.data());
+        if (table_at + table_bytes > static_cast<std::uint64_t>(file_.Size())) throw EReadError();
+        file_.SetPosition(static_cast<std::int64_t>(table_at));
     }
-    const auto used = static_cast<std::uint32_t>(std::max<std::uint64_t>(needed, 1));
-    strip_offsets_.resize(used);
-    for (std::uint32_t i = 0; i < used; ++i) strip_offsets_[i] = ReadArrayValue(tags.strips, i);
-    first_strip_offset_ = strip_offsets_[0];
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(used * element));
+    if (table_bytes > 4) {
+        file_.ReadBuffer(raw.data(), raw.size());
+    } else {
+        std::copy_n(tags.strips.field.data(), raw.size(), raw.begin());
+    }
+    strip_offsets_.resize(static_cast<std::size_t>(used));
+    for (std::size_t i = 0; i < strip_offsets_.size(); ++i) {
+        strip_offsets_[i] = element == 2 ? U16(&raw[2 * i]) : U32(&raw[4 * i]);
+    }
+}
+
+void MDiskTIF::ReadPlaneRow(std::int32_t plane, std::int32_t row) {
+    const auto s = static_cast<std::uint32_t>(row);
+    const std::uint32_t strip =
+        static_cast<std::uint32_t>(plane) * strips_per_plane_ + s / rows_per_strip_;
+    file_.SetPosition(std::int64_t{strip_offsets_[strip]} +
+                      std::int64_t{s % rows_per_strip_} * stored_row_bytes_);
+    file_.ReadBuffer(stored_rows_.data() + plane * stored_row_bytes_,
+                     static_cast<std::size_t>(stored_row_bytes_));
+}
+
+std::uint8_t MDiskTIF::Sample(std::size_t x, std::int32_t sample) const {
+    return stored_rows_[x * pixel_stride_ + static_cast<std::size_t>(sample) * plane_stride_];
 }
 
 const std::uint8_t* MDiskTIF::FetchRow(std::int32_t row) {
-    const auto s = static_cast<std::uint32_t>(row);
-    const std::int64_t position = strip_offsets_.empty()
-                                      ? first_strip_offset_ + std::int64_t{row} * stored_row_bytes_
-                                      : std::int64_t{strip_offsets_[s / rows_per_strip_]} +
-                                            std::int64_t{s % rows_per_strip_} * stored_row_bytes_;
-    file_.SetPosition(position);
-    std::uint8_t* row_bytes = row_buffer_.data();
-    const std::size_t width = static_cast<std::size_t>(ImageInfo.Width);
-    if (ImageInfo.BitCount == 1) {
-        file_.ReadBuffer(row_bytes, static_cast<std::size_t>(stored_row_bytes_));
-        if (photometric_ == kWhiteIsZero) {
-            for (std::int64_t i = 0; i < stored_row_bytes_; ++i) row_bytes[i] = ~row_bytes[i];
-        }
-    } else if (photometric_ == kRgb && samples_per_pixel_ > 3) {
-        file_.ReadBuffer(row_bytes, static_cast<std::size_t>(stored_row_bytes_));
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::uint8_t* from = row_bytes + x * samples_per_pixel_;
-            const std::uint8_t red = from[0], green = from[1], blue = from[2];
-            row_bytes[3 * x] = blue;
-            row_bytes[3 * x + 1] = green;
-            row_bytes[3 * x + 2] = red;
-        }
-    } else if (photometric_ == kSeparated && samples_per_pixel_ > 4) {
-        file_.ReadBuffer(row_bytes, static_cast<std::size_t>(stored_row_bytes_));
-        for (std::size_t x = 0; x < width; ++x) {
-            std::copy_n(row_bytes + x * samples_per_pixel_, 4, row_bytes + 4 * x);
-        }
-    } else {
-        file_.ReadBuffer(row_bytes, static_cast<std::size_t>(delivered_row_bytes_));
-        if (photometric_ == kRgb) {
-            for (std::size_t x = 0; x < width; ++x)
-                std::swap(row_bytes[3 * x], row_bytes[3 * x + 2]);
-        }
+    for (std::int32_t plane = 0; plane < planes_read_; ++plane) ReadPlaneRow(plane, row);
+    switch (photometric_) {
+        case kRgb:
+            return DeliverRgb();
+        case kSeparated:
+            return DeliverCmyk();
+        default:
+            return DeliverGrey();
     }
-    return row_bytes;
+}
+
+// The first sample of each pixel, in place; white-is-zero values turned round so that 0 is black.
+const std::uint8_t* MDiskTIF::DeliverGrey() {
+    std::uint8_t* row = stored_rows_.data();
+    if (pixel_stride_ > 1) {
+        for (std::size_t x = 0; x < static_cast<std::size_t>(ImageInfo.Width); ++x)
+            row[x] = row[x * pixel_stride_];
+    }
+    if (photometric_ == kWhiteIsZero) {
+        for (std::int64_t i = 0; i < delivered_row_bytes_; ++i) row[i] = ~row[i];
+    }
+    return row;
+}
+
+const std::uint8_t* MDiskTIF::DeliverRgb() {
+    std::uint8_t* out = delivered_row_.data();
+    for (std::size_t x = 0; x < static_cast<std::size_t>(ImageInfo.Width); ++x) {
+        out[3 * x] = Sample(x, 2);
+        out[3 * x + 1] = Sample(x, 1);
+        out[3 * x + 2] = Sample(x, 0);
+    }
+    return out;
+}
+
+const std::uint8_t* MDiskTIF::DeliverCmyk() {
+    std::uint8_t* out = delivered_row_.data();
+    for (std::size_t x = 0; x < static_cast<std::size_t>(ImageInfo.Width); ++x) {
+        CmykInkToBgr(Sample(x, 0), Sample(x, 1), Sample(x, 2), Sample(x, 3), out + 3 * x);
+    }
+    return out;
 }
 
 void MDiskTIF::StretchLines(Dib& bitmap, std::int32_t count) {

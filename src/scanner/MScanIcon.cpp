@@ -2,7 +2,6 @@
 #include "scanner/MScanIcon.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 #include "cache/MCacheFile.h"
@@ -12,56 +11,19 @@
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
 #include "readers/Rwimage.h"
-#include "readers/ThumbnailSize.h"
+#include "scanner/FileThumbnail.h"
 
 namespace pixelary {
 namespace {
 
 constexpr std::size_t kFormatKeyLength = 3;
-constexpr const char* kPreviewDocumentKey = "osp";
 constexpr int kProgressDone = -1;
 constexpr std::int64_t kPercent = 100;
-// Depth of a thumbnail whose reader reports a depth a bitmap cannot have.
-// A preview is a small picture; a longer length field is a damaged document.
-constexpr std::uint32_t kMaxPreviewBytes = 64u << 20;
-
-// Header of a document with an embedded preview ("osp"), all integers little-endian:
-//   +0   2  "QX"
-//   +2  32  NUL-terminated "ObjManager"
-//   +34  2  0
-//   +36  2  1
-//   +38  4  length n of the preview
-//   +42  n  the preview, a complete BMP file
-struct PreviewHeader {
-    static constexpr std::size_t kSize = 38;
-    static constexpr std::size_t kNameOffset = 2;
-    static constexpr std::size_t kNameSize = 32;
-    static constexpr std::size_t kZeroOffset = 34;
-    static constexpr std::size_t kOneOffset = 36;
-};
-
-std::uint16_t U16At(const std::uint8_t* bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-bool IsPreviewHeader(const std::uint8_t* header) {
-    if (header[0] != 'Q' || header[1] != 'X') return false;
-    const char* name = reinterpret_cast<const char*>(header + PreviewHeader::kNameOffset);
-    const std::size_t length = strnlen(name, PreviewHeader::kNameSize);
-    return std::string_view(name, length) == "ObjManager" &&
-           U16At(header, PreviewHeader::kZeroOffset) == 0 &&
-           U16At(header, PreviewHeader::kOneOffset) == 1;
-}
 
 }  // namespace
 
 std::string FormatKey(const std::string& path) {
-    if (path.size() < kFormatKeyLength + 1) return {};
-    std::string key = path.substr(path.size() - kFormatKeyLength);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return key;
+    return FormatKeyOfPath(path);
 }
 
 MScanIcon::MScanIcon(ScanView& view, MCacheFileManager* cache, std::uint8_t reloadImages,
@@ -156,16 +118,9 @@ bool MScanIcon::MakeThumbnail() {
 bool MScanIcon::MakeThumbnailUnguarded() {
     const std::string key = FormatKey(EntryPath);
     WorkBitmap = Dib();
-    bool from_cache = false;
-    if (IsImageFileExt(key)) {
-        from_cache = CacheLookup();
-        if (!from_cache) {
-            if (auto reader = CreateDiskImage(EntryPath, key)) Decode(*reader);
-        }
-    } else if (key == kPreviewDocumentKey) {
-        from_cache = CacheLookup();
-        if (!from_cache) ReadEmbeddedPreview();
-    }
+    if (ThumbnailKindOf(key) == ThumbnailKind::None) return false;
+    const bool from_cache = CacheLookup();
+    if (!from_cache) WorkBitmap = MakeFileThumbnail(EntryPath, key, BoxWidth, BoxHeight);
     if (WorkBitmap.IsEmpty()) return false;
     if (from_cache) {
         ++CacheHits;
@@ -174,12 +129,6 @@ bool MScanIcon::MakeThumbnailUnguarded() {
         CacheStore();
     }
     return true;
-}
-
-void MScanIcon::Decode(MDiskImage& reader) {
-    const ThumbnailExtent size =
-        ThumbnailSize(reader.GetWidth(), reader.GetHeight(), BoxWidth, BoxHeight);
-    WorkBitmap = StretchWholePicture(reader, size.Width, size.Height);
 }
 
 // Finds the record of the snapshot as one step under the cache's lock: the first record with
@@ -235,17 +184,7 @@ void MScanIcon::CacheStore() {
 }
 
 void MScanIcon::ReadEmbeddedPreview() {
-    FileStream file(EntryPath, FileMode::OpenRead);
-    std::uint8_t header[PreviewHeader::kSize];
-    if (file.Read(header, sizeof header) != sizeof header || !IsPreviewHeader(header)) return;
-    const std::uint32_t length = file.ReadU32LE();
-    if (length > kMaxPreviewBytes || length > static_cast<std::uint64_t>(file.Remaining())) {
-        throw EReadError();
-    }
-    MemoryStream preview;
-    preview.CopyFrom(file, length);
-    preview.SetPosition(0);
-    WorkBitmap = Dib::LoadFromStream(preview);
+    WorkBitmap = ReadEmbeddedPreviewBitmap(EntryPath);
 }
 
 }  // namespace pixelary

@@ -12,7 +12,6 @@
 namespace pixelary {
 
 class MCacheFileManager;
-class MDiskImage;
 class MExplorerItem;
 
 // The background worker that turns the file entries of the shown folder into thumbnails, taken
@@ -67,15 +66,15 @@ class MScanIcon : public WorkerThread {
 
   private:
     bool MakeThumbnailUnguarded();
-    void Decode(MDiskImage& reader);
     bool FindCachedImage(std::string& imagePath);
 
     ScanView& view_;
     std::unique_ptr<ScanEntries> explorer_entries_;
 };
 
-// The scanner's format key of a path: its last three bytes, lower-cased, whatever precedes
-// them ("photo.jpeg" gives "peg"); empty for paths shorter than four bytes.
+// The scanner's format key of a path (FormatKeyOfPath): its last three bytes, lower-cased,
+// whatever precedes them ("photojpg" gives "jpg"), or the key of a longer picture extension
+// ("photo.jpeg" gives "jpg"); empty for paths shorter than four bytes.
 std::string FormatKey(const std::string& path);
 
 }  // namespace pixelary

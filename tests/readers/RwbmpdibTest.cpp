@@ -151,14 +151,78 @@ TEST(Bmp, TopDownAndTruncatedFiles) {
     Bytes top_down = WindowsBmp(1, -1, 24, 0, 0);
     top_down.Fill(4, 9);
     MDiskBMPDIB reader(Write(dir, top_down), "bmp");
-    EXPECT_EQ(reader.GetHeight(), -1);
-    EXPECT_THROW(reader.StretchBegin(0, 0, 1, -1, 1, 1), EIntError);
+    EXPECT_EQ(reader.GetHeight(), 1);
+    EXPECT_EQ(test::DecodeFull(reader).PixelRgb(0, 0), 0x090909u);
     Bytes truncated = WindowsBmp(4, 4, 24, 0, 0);
     truncated.Fill(40, 1);
     MDiskBMPDIB short_reader(Write(dir, truncated, "s.bmp"), "bmp");
     Dib dib(4, 4, 24);
     short_reader.StretchBegin(0, 0, 4, 4, 4, 4);
     EXPECT_THROW(short_reader.StretchLines(dib, 4), EReadError);
+}
+
+// Files whose rows are stored top row first show the same picture as their bottom-up twins.
+TEST(Bmp, TopDownFilesAreShownUpright) {
+    for (const char* twin : {"rgb24.bmp", "pal8.bmp"}) {
+        SCOPED_TRACE(twin);
+        MDiskBMPDIB top_down(Fixture(std::string("bmp/top-down-") + twin), "bmp");
+        MDiskBMPDIB bottom_up(Fixture(std::string("bmp/") + twin), "bmp");
+        ASSERT_EQ(top_down.GetHeight(), 23);
+        EXPECT_EQ(test::DecodeFull(top_down).Pixels(), test::DecodeFull(bottom_up).Pixels());
+        EXPECT_EQ(test::Decode(top_down, 11, 7).Pixels(), test::Decode(bottom_up, 11, 7).Pixels());
+    }
+    // Three rows of one grey each, stored top first: rows 0 and 2 of a two-row thumbnail.
+    test::TempDir dir;
+    Bytes b = WindowsBmp(1, -3, 8, 0, 3);
+    b.U32(0x000000).U32(0x808080).U32(0xFFFFFF);
+    b.U8(0).Fill(3, 0).U8(1).Fill(3, 0).U8(2).Fill(3, 0);
+    MDiskBMPDIB reader(Write(dir, b), "bmp");
+    const Dib thumb = test::Decode(reader, 1, 2);
+    EXPECT_EQ(thumb.PixelRgb(0, 0), 0x000000u);
+    EXPECT_EQ(thumb.PixelRgb(0, 1), 0x808080u);
+}
+
+// The pixel-data offset of the file header places the rows: past a colour table that a 24-bit
+// file carries, or past a gap after the palette.
+TEST(Bmp, RowsStartAtTheStoredDataOffset) {
+    MDiskBMPDIB rgb24(Fixture("bmp/rgb24.bmp"), "bmp");
+    MDiskBMPDIB pal8(Fixture("bmp/pal8.bmp"), "bmp");
+    const Dib rgb24_rows = test::DecodeFull(rgb24);
+    const Dib pal8_rows = test::DecodeFull(pal8);
+    MDiskBMPDIB table(Fixture("bmp/rgb24-colour-table.bmp"), "bmp");
+    EXPECT_EQ(table.GetBitCount(), 24);
+    EXPECT_EQ(test::DecodeFull(table).Pixels(), rgb24_rows.Pixels());
+    MDiskBMPDIB gap(Fixture("bmp/pal8-gap.bmp"), "bmp");
+    EXPECT_EQ(test::DecodeFull(gap).Pixels(), pal8_rows.Pixels());
+    EXPECT_EQ(gap.GetPalette(), pal8.GetPalette());
+}
+
+// An offset of 0, one inside the headers or one at or past the end of the file is no offset:
+// the rows follow the headers and palette.
+TEST(Bmp, ImpossibleDataOffsetsAreIgnored) {
+    test::TempDir dir;
+    const std::uint32_t header_end = 14 + 40;
+    for (std::uint32_t offset : {0u, 13u, header_end - 1, header_end + 8, 0xFFFFFFF0u}) {
+        SCOPED_TRACE(offset);
+        Bytes b = WindowsBmp(2, 1, 24, 0, 0);
+        b.data[10] = static_cast<std::uint8_t>(offset);
+        b.data[11] = static_cast<std::uint8_t>(offset >> 8);
+        b.data[12] = static_cast<std::uint8_t>(offset >> 16);
+        b.data[13] = static_cast<std::uint8_t>(offset >> 24);
+        b.U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).Fill(2, 0);
+        MDiskBMPDIB reader(Write(dir, b), "bmp");
+        const Dib dib = test::DecodeFull(reader);
+        EXPECT_EQ(dib.PixelRgb(0, 0), 0x030201u);
+        EXPECT_EQ(dib.PixelRgb(1, 0), 0x060504u);
+    }
+    // An offset inside the file but with too few rows behind it fails while reading rows.
+    Bytes late = WindowsBmp(2, 2, 24, 0, 0);
+    late.data[10] = header_end + 12;
+    late.Fill(16, 7);
+    MDiskBMPDIB reader(Write(dir, late, "late.bmp"), "bmp");
+    Dib dib(2, 2, 24);
+    reader.StretchBegin(0, 0, 2, 2, 2, 2);
+    EXPECT_THROW(reader.StretchLines(dib, 2), EReadError);
 }
 
 }  // namespace

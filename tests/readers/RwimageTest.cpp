@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "ReaderTestSupport.h"
 #include "core/Exception.h"
 #include "readers/Rwimage.h"
+#include "readers/Rwtif.h"
 
 namespace pixelary {
 namespace {
@@ -202,9 +204,37 @@ TEST(Extension, PictureExtensions) {
     for (const char* ext : {"bmp", "BMP", ".Bmp", ".bmp", "psd", "pcd", "JPG", "wmf"}) {
         EXPECT_TRUE(IsImageFileExt(ext)) << ext;
     }
-    for (const char* ext : {"tiff", "jpeg", "..bmp", "bm", "bmpx", "osp", "txt"}) {
+    for (const char* ext : {"..bmp", "bm", "bmpx", "osp", "txt", "jpgg", "tiffs", "peg", "iff"}) {
         EXPECT_FALSE(IsImageFileExt(ext)) << ext;
     }
+}
+
+// The everyday longer names of JPEG and TIFF pictures are pictures of those formats.
+TEST(Extension, LongerSpellingsShareTheirFormatsKey) {
+    for (const char* ext : {"jpeg", ".JPEG", "jpe", ".Jpe", "jfif", ".JFIF", "tiff", ".TIFF"}) {
+        EXPECT_TRUE(IsImageFileExt(ext)) << ext;
+    }
+    EXPECT_EQ(NormaliseExtension(".JPEG"), "jpg");
+    EXPECT_EQ(NormaliseExtension("jpe"), "jpg");
+    EXPECT_EQ(NormaliseExtension(".jfif"), "jpg");
+    EXPECT_EQ(NormaliseExtension("TIFF"), "tif");
+    EXPECT_EQ(NormaliseExtension(".Bmp"), "bmp");
+    EXPECT_EQ(NormaliseExtension(".TXT"), "txt");
+}
+
+TEST(Extension, FormatKeyOfAPath) {
+    EXPECT_EQ(FormatKeyOfPath("/p/holiday.jpeg"), "jpg");
+    EXPECT_EQ(FormatKeyOfPath("/p/HOLIDAY.JPEG"), "jpg");
+    EXPECT_EQ(FormatKeyOfPath("/p/cat.jpe"), "jpg");
+    EXPECT_EQ(FormatKeyOfPath("/p/cat.JFIF"), "jpg");
+    EXPECT_EQ(FormatKeyOfPath("/p/scan.tiff"), "tif");
+    EXPECT_EQ(FormatKeyOfPath("/p/scan.TIF"), "tif");
+    // The last three bytes whatever precedes them, as before.
+    EXPECT_EQ(FormatKeyOfPath("/p/PHOTOJPG"), "jpg");
+    EXPECT_EQ(FormatKeyOfPath("/p/doc.osp"), "osp");
+    EXPECT_EQ(FormatKeyOfPath("/p/photojpeg"), "peg");  // the longer names need their dot
+    EXPECT_EQ(FormatKeyOfPath("a.b"), "");
+    EXPECT_EQ(FormatKeyOfPath("tiff"), "iff");
 }
 
 // A library reader stand-in that records what it was asked for.
@@ -254,6 +284,23 @@ TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
     auto jpeg = CreateDiskImage("photo.jpg", "JPG");
     ASSERT_TRUE(jpeg);
     EXPECT_EQ(asked, (std::vector<std::string>{"bmp", "bmp", "bmp", "jpg"}));
+}
+
+// ".tiff" reaches the own TIFF reader; ".jpeg", ".jpe" and ".jfif" reach the library as "jpg".
+TEST_F(Factory, LongerSpellingsReachTheirFormatsReader) {
+    UseStandIn();
+    test::TempDir dir;
+    const std::string tiff = dir.File("scan.tiff");
+    std::filesystem::copy_file(test::Fixture("tif/rgb24.tif"), tiff);
+    for (const char* ext : {"tiff", ".TIFF"}) {
+        auto reader = CreateDiskImage(tiff, ext);
+        ASSERT_TRUE(reader) << ext;
+        EXPECT_NE(dynamic_cast<MDiskTIF*>(reader.get()), nullptr) << ext;
+        EXPECT_EQ(reader->Extension(), "tif");
+    }
+    EXPECT_TRUE(asked.empty());
+    for (const char* ext : {"jpeg", ".JPE", "jfif"}) ASSERT_TRUE(CreateDiskImage("p.x", ext));
+    EXPECT_EQ(asked, (std::vector<std::string>{"jpg", "jpg", "jpg"}));
 }
 
 TEST_F(Factory, MetafilesWithoutTheMetafileLayerAreEmptyPictures) {

@@ -54,16 +54,30 @@ TEST(Pcx, HeaderChecks) {
 
 TEST(Pcx, DescriptionAndHeaderPalette) {
     test::TempDir dir;
-    // 1 bit, header map of zeros: both colours black.
+    // 1 bit, header map of zeros: black on white.
     Bytes b = PcxHeader(8, 1, 1, 1, 2);
-    b.U8(0xC1).U8(0xFF).U8(0);
+    b.U8(0xC1).U8(0x7F).U8(0);
     MDiskPCX reader(Write(dir, b), "pcx");
     EXPECT_EQ(reader.GetWidth(), 8);
     EXPECT_EQ(reader.GetXResolution(), 300);
     EXPECT_EQ(reader.GetYResolution(), 150);
     EXPECT_EQ(reader.GetColorCount(), 2);
-    EXPECT_EQ(reader.GetColor(1), 0u);
-    EXPECT_EQ(test::DecodeFull(reader).PixelRgb(0, 0), 0u);
+    EXPECT_EQ(reader.GetColor(0), 0u);
+    EXPECT_EQ(reader.GetColor(1), 0xFFFFFFu);
+    const Dib zeroed = test::DecodeFull(reader);
+    EXPECT_EQ(zeroed.PixelRgb(0, 0), 0u);
+    EXPECT_EQ(zeroed.PixelRgb(1, 0), 0xFFFFFFu);
+    // Any two equal entries, not only zeros.
+    Bytes grey = PcxHeader(8, 1, 1, 1, 2, {90, 90, 90, 90, 90, 90});
+    grey.U8(0xC1).U8(0x7F).U8(0);
+    MDiskPCX equal(Write(dir, grey), "pcx");
+    EXPECT_EQ(equal.GetColor(0), 0u);
+    EXPECT_EQ(equal.GetColor(1), 0xFFFFFFu);
+    // A four-plane file whose map is zeroed keeps its entries: only two-colour files are helped.
+    Bytes planes = PcxHeader(8, 1, 1, 4, 1);
+    planes.Fill(4, 0);
+    MDiskPCX sixteen(Write(dir, planes), "pcx");
+    EXPECT_EQ(sixteen.GetColor(1), 0u);
     Bytes coloured = PcxHeader(8, 1, 1, 1, 2, {1, 2, 3, 200, 100, 50});
     coloured.U8(0x80).U8(0);
     MDiskPCX two(Write(dir, coloured), "pcx");

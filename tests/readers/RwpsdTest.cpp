@@ -43,11 +43,12 @@ TEST(Psd, HeaderChecks) {
     wrong.data[3] = 'X';
     ExpectHeaderError(Write(dir, wrong));
     // Layouts without a deliverable picture, and sides or channel counts beyond the limits.
-    ExpectHeaderError(Write(dir, PsdHeader(3, 1, 1, 16, 3).U16BE(0).Fill(6, 0)));
+    ExpectHeaderError(Write(dir, PsdHeader(3, 1, 1, 32, 3).U16BE(0).Fill(12, 0)));
     ExpectHeaderError(Write(dir, PsdHeader(2, 1, 1, 8, 3).U16BE(0).Fill(2, 0)));
     ExpectHeaderError(Write(dir, PsdHeader(3, 1, 1, 8, 4).U16BE(0).Fill(3, 0)));
     ExpectHeaderError(Write(dir, PsdHeader(3, 1, 1, 8, 9).U16BE(0).Fill(3, 0)));
-    ExpectHeaderError(Write(dir, PsdHeader(2, 1, 1, 8, 1).U16BE(0).Fill(2, 0)));
+    ExpectHeaderError(Write(dir, PsdHeader(1, 1, 1, 16, 2).U16BE(0).Fill(2, 0)));
+    ExpectHeaderError(Write(dir, PsdHeader(1, 1, 1, 8, 0).U16BE(0).Fill(1, 0)));
     ExpectHeaderError(Write(dir, PsdHeader(3, 70000, 1, 8, 3)));
     ExpectHeaderError(Write(dir, PsdHeader(60, 1, 1, 8, 3)));
     EXPECT_THROW(MDiskPSD(Write(dir, Bytes{}.Text("8BPS")), "psd"), EReadError);
@@ -79,6 +80,70 @@ TEST(Psd, FixturesAgree) {
         }
     }
     EXPECT_GT(close, 37 * 23 * 9 / 10);
+}
+
+// Deflated image data (2, and 3 with per-row prediction) is not PackBits.
+TEST(Psd, ZipCompressionIsRefused) {
+    ExpectHeaderError(test::Fixture("psd/zip.psd"));
+    ExpectHeaderError(test::Fixture("psd/zip-predicted.psd"));
+    test::TempDir dir;
+    for (unsigned compression : {2u, 3u, 4u}) {
+        ExpectHeaderError(
+            Write(dir, PsdHeader(1, 1, 4, 8, 1).U16BE(compression).U16BE(5).Fill(8, 0)));
+    }
+}
+
+// Alpha and spot channels after the colour channels are not read; they do not change the picture.
+TEST(Psd, ExtraChannelsAreIgnored) {
+    for (const auto& [extra, plain] : {std::pair{"psd/grey-alpha.psd", "psd/grey8.psd"},
+                                       std::pair{"psd/cmyk-alpha.psd", "psd/cmyk.psd"}}) {
+        SCOPED_TRACE(extra);
+        MDiskPSD with(test::Fixture(extra), "psd");
+        MDiskPSD without(test::Fixture(plain), "psd");
+        EXPECT_EQ(with.GetBitCount(), without.GetBitCount());
+        EXPECT_EQ(test::DecodeFull(with).Pixels(), test::DecodeFull(without).Pixels());
+    }
+    test::TempDir dir;
+    // Compressed grey of 2 rows with two extra channels: the image data starts after the counts
+    // of all three channels.
+    Bytes b = PsdHeader(3, 2, 2, 8, 1).U16BE(1);
+    for (int entry = 0; entry < 6; ++entry) b.U16BE(2);
+    for (unsigned v : {7u, 9u, 100u, 101u, 102u, 103u}) b.U8(0xFF).U8(v);  // two copies each
+    MDiskPSD grey(Write(dir, b), "psd");
+    EXPECT_EQ(grey.GetBitCount(), 8);
+    const Dib dib = test::DecodeFull(grey);
+    EXPECT_EQ(dib.PixelValue(1, 0), 7u);
+    EXPECT_EQ(dib.PixelValue(0, 1), 9u);
+    // Indexed and bitmap pictures with an alpha channel.
+    Bytes planes;
+    for (unsigned i = 0; i < 768; ++i) planes.U8(i < 256 ? i : 0);
+    MDiskPSD indexed(Write(dir, PsdHeader(2, 1, 1, 8, 2, planes).U16BE(0).U8(5).U8(0), "i.psd"),
+                     "psd");
+    EXPECT_EQ(test::DecodeFull(indexed).PixelRgb(0, 0), 0x050000u);
+    MDiskPSD bitmap(Write(dir, PsdHeader(2, 1, 8, 1, 0).U16BE(0).U8(0x80).U8(0), "b.psd"), "psd");
+    EXPECT_EQ(test::DecodeFull(bitmap).PixelRgb(0, 0), 0u);
+}
+
+// 16-bit samples are stored big-endian and read by their high byte.
+TEST(Psd, SixteenBitSamplesByTheirHighByte) {
+    for (const auto& [wide, narrow] : {std::pair{"psd/rgb16-rle.psd", "psd/rgb-raw.psd"},
+                                       std::pair{"psd/grey16.psd", "psd/grey8.psd"}}) {
+        SCOPED_TRACE(wide);
+        MDiskPSD sixteen(test::Fixture(wide), "psd");
+        MDiskPSD eight(test::Fixture(narrow), "psd");
+        EXPECT_EQ(sixteen.GetBitCount(), eight.GetBitCount());
+        EXPECT_EQ(test::DecodeFull(sixteen).Pixels(), test::DecodeFull(eight).Pixels());
+    }
+    test::TempDir dir;
+    Bytes rgb = PsdHeader(3, 1, 2, 16, 3).U16BE(0);
+    rgb.U16BE(0x1234).U16BE(0x56FF).U16BE(0x9A00).U16BE(0xBC01).U16BE(0xDE80).U16BE(0xF07F);
+    MDiskPSD words(Write(dir, rgb), "psd");
+    const Dib dib = test::DecodeFull(words);
+    EXPECT_EQ(dib.PixelRgb(0, 0), 0x129ADEu);
+    EXPECT_EQ(dib.PixelRgb(1, 0), 0x56BCF0u);
+    Bytes cmyk = PsdHeader(4, 1, 1, 16, 4).U16BE(0).U16BE(0xFF00).U16BE(0x0011).U16BE(0xFFFF);
+    MDiskPSD ink(Write(dir, cmyk.U16BE(0xFF22), "c.psd"), "psd");
+    EXPECT_EQ(test::DecodeFull(ink).PixelRgb(0, 0), 0xFF00FFu);
 }
 
 TEST(Psd, BitmapModeIsOneBitWithOneBlack) {

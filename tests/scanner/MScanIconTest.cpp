@@ -128,7 +128,7 @@ TEST_F(ScanTest, TalliesCountDecodesAndHits) {
 }
 
 TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
-    EXPECT_EQ(FormatKey("/p/holiday.jpeg"), "peg");
+    EXPECT_EQ(FormatKey("/p/holiday.jpeg"), "jpg");
     EXPECT_EQ(FormatKey("/p/PHOTOJPG"), "jpg");
     EXPECT_EQ(FormatKey("a.b"), "");
     MakeFolder();
@@ -139,11 +139,25 @@ TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
     DirectoryScanEntries entries = Scan(view);
     // broken.gif, holiday.jpeg, photojpg
     EXPECT_TRUE(entries.LargeImage(0).IsEmpty());
-    EXPECT_TRUE(entries.LargeImage(1).IsEmpty());
+    EXPECT_EQ(entries.LargeImage(1).Width(), 94);
     EXPECT_EQ(entries.LargeImage(2).Width(), 94);
     EXPECT_EQ(entries.LargeImage(2).Height(), 47);
-    EXPECT_EQ(library.keys, (std::vector<std::string>{"gif", "jpg"}));
-    EXPECT_EQ(view.invalidated, std::vector<int>{2});
+    EXPECT_EQ(library.keys, (std::vector<std::string>{"gif", "jpg", "jpg"}));
+    EXPECT_EQ(view.invalidated, (std::vector<int>{1, 2}));
+}
+
+// Pictures named with the longer everyday extensions get their thumbnails: ".jpeg", ".jpe" and
+// ".jfif" through the library as JPEG pictures, ".tiff" through the own TIFF reader.
+TEST_F(ScanTest, LongerExtensionsAreThumbnailed) {
+    MakeFolder();
+    for (const char* name : {"a.JPEG", "b.jpe", "c.jfif"}) WriteFile(Picture(name), {'x'});
+    fs::copy_file(PIXELARY_TEST_DATA "/tif/rgb24.tif", Picture("d.tiff"));
+    RecordingView view;
+    DirectoryScanEntries entries = Scan(view);
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(entries.LargeImage(i).IsEmpty()) << i;
+    EXPECT_EQ(entries.LargeImage(3).Width(), 93);  // 37 x 23 fitted into the box
+    EXPECT_EQ(library.keys, (std::vector<std::string>{"jpg", "jpg", "jpg"}));
+    EXPECT_EQ(cache.Count(), 4);
 }
 
 TEST_F(ScanTest, SecondScanTakesEveryThumbnailFromTheCache) {

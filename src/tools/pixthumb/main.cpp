@@ -1,31 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT.
+// pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT
+// (a picture, or the preview of a preview document).
 // Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
 // pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]: see FolderScan.h.
 
 #include <QGuiApplication>
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "FolderScan.h"
 #include "core/Dib.h"
-#include "core/Exception.h"
 #include "metafile/MetafileLoader.h"
 #include "readers/Rwimage.h"
 #include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
+#include "scanner/FileThumbnail.h"
 
 namespace {
 
 constexpr int kExitThumbnail = 0;
 constexpr int kExitNoThumbnail = 1;
 constexpr int kExitUsage = 2;
-constexpr std::size_t kFormatKeyLength = 3;
 
 struct Options {
     std::int32_t box_width = pixelary::kThumbnailBoxWidth;
@@ -66,48 +65,33 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
     return options;
 }
 
-// The scanner's format key: the last three bytes of the path, lower-cased, whatever precedes
-// them (photo.jpeg gives "peg").
-std::string FormatKey(const std::string& path) {
-    std::string key = path.substr(path.size() - kFormatKeyLength);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return key;
-}
-
 bool IsMetafile(const std::string& path) {
-    if (path.size() < kFormatKeyLength + 1) return false;
-    const std::string key = FormatKey(path);
+    const std::string key = pixelary::FormatKeyOfPath(path);
     return key == "emf" || key == "wmf";
 }
 
-pixelary::Dib MakeThumbnail(pixelary::MDiskImage& reader, const Options& options) {
-    const pixelary::ThumbnailExtent size = pixelary::ThumbnailSize(
-        reader.GetWidth(), reader.GetHeight(), options.box_width, options.box_height);
-    return pixelary::StretchWholePicture(reader, size.Width, size.Height);
-}
-
+// The thumbnail comes from the scanner's own path for one file, cache aside.
 int Run(const Options& options) {
-    if (options.input.size() < kFormatKeyLength + 1) {
+    const std::string key = pixelary::FormatKeyOfPath(options.input);
+    if (key.empty()) {
         std::fprintf(stderr, "pixthumb: %s: name too short for a picture\n", options.input.c_str());
         return kExitNoThumbnail;
     }
-    const std::string key = FormatKey(options.input);
-    if (!pixelary::IsImageFileExt(key)) {
+    if (pixelary::ThumbnailKindOf(key) == pixelary::ThumbnailKind::None) {
         std::fprintf(stderr, "pixthumb: %s: not a picture file\n", options.input.c_str());
         return kExitNoThumbnail;
     }
     try {
-        auto reader = pixelary::CreateDiskImage(options.input, key);
-        if (!reader) {
-            std::fprintf(stderr, "pixthumb: %s: no reader takes this file\n",
+        const pixelary::Dib thumbnail =
+            pixelary::MakeFileThumbnail(options.input, key, options.box_width, options.box_height);
+        if (thumbnail.IsEmpty()) {
+            std::fprintf(stderr, "pixthumb: %s: no thumbnail can be made from this file\n",
                          options.input.c_str());
             return kExitNoThumbnail;
         }
-        const pixelary::Dib thumbnail = MakeThumbnail(*reader, options);
-        reader.reset();
         thumbnail.SaveToFile(options.output);
-    } catch (const pixelary::Exception& error) {
+    } catch (const std::exception& error) {
+        // As in the scanner, any failure costs the file its thumbnail and nothing more.
         std::fprintf(stderr, "pixthumb: %s: %s\n", options.input.c_str(), error.what());
         return kExitNoThumbnail;
     }
