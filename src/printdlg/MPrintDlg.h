@@ -60,6 +60,7 @@ struct PrintDlgServices {
 // "預視列印": print styles, every layout setting, the paper and frame, a live preview page by
 // page, and printing with progress and abort.
 class TMPrintDlg : public QDialog {
+    Q_OBJECT
   public:
     static constexpr int kRelayoutDelayMs = 1500;
     static constexpr int kTimerIntervalMs = 250;

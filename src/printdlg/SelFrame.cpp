@@ -15,6 +15,7 @@
 
 #include "imaging/PixImage.h"
 #include "imaging/widget/PixImageWidget.h"
+#include "readers/Rwimage.h"
 
 namespace pixelary {
 namespace {
@@ -25,10 +26,11 @@ const QEvent::Type kLoadPreviewsEvent = static_cast<QEvent::Type>(QEvent::User +
 constexpr const char* kFrameExtensions[] = {"bmp", "gif", "jpg", "pcx", "tif", "pcd"};
 const QColor kNavy(0, 0, 128);
 
+// Frame pictures are these formats, under any spelling of their extension (".tiff", ".jpeg").
 bool IsFrameFile(const QFileInfo& file) {
-    const QString ext = file.suffix().toLower();
+    const std::string key = NormaliseExtension(file.suffix().toStdString());
     return std::any_of(std::begin(kFrameExtensions), std::end(kFrameExtensions),
-                       [&](const char* e) { return ext == QLatin1String(e); });
+                       [&](const char* e) { return key == e; });
 }
 
 // The picture drawn into a white square, its transparent colour (that of its bottom-left pixel)

@@ -34,6 +34,7 @@ class TFramePaintBox : public QWidget {
 // 75-pixel cells; a click picks one. The thumbnails are made once the dialog is on screen, with
 // a progress bar following the loading.
 class TSelFrameDlg : public QDialog {
+    Q_OBJECT
   public:
     static constexpr int kCell = 75;
     static constexpr int kThumb = 65;

@@ -479,13 +479,14 @@ class PrintDlgTest : public QObject {
             green.SaveToFile((frames + QStringLiteral("/f%1.bmp").arg(i)).toStdString());
         testing::WriteBmp(frames + "/A.BMP", 20, 20, 0xFF0000);
         testing::WriteBmp(frames + "/b.png", 20, 20, 0xFF0000);  // not a frame format
+        QVERIFY(QFile::copy(QStringLiteral(PIXELARY_TEST_DATA "/tif/rgb24.tif"), frames + "/z.TIFF"));
         const QString outside = root_ + "/elsewhere/mine.bmp";
         TSelFrameDlg dialog({frames});
         dialog.SelectedPath = outside;
         dialog.show();
         QTRY_VERIFY(dialog.Loaded());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select Frame"));
-        QCOMPARE(dialog.Count(), 9);
+        QCOMPARE(dialog.Count(), 10);
         QCOMPARE(dialog.Columns(), 4);
         QCOMPARE(dialog.Rows(), 3);
         QCOMPARE(dialog.ItemPaint->height(), 225);
