@@ -680,6 +680,5 @@ void TMainForm::CmAboutClick() {
 // Empty until the print and scan dialogs exist; the file commands live in MainFileOps.cpp.
 
 void TMainForm::CmFileTwainAcquireClick() {}
-void TMainForm::CmFilePrintClick() {}
 
 }  // namespace pixelary

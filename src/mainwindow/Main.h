@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "mainwindow/MainFileOps.h"
+#include "mainwindow/MainPrint.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
@@ -270,6 +271,8 @@ class TMainForm : public QMainWindow {
 
     // What the file-operation commands ask of the user and the desktop (replaced by tests).
     FileOpsHooks FileOps;
+    // What the print command asks of the system (replaced by tests).
+    PrintCommandHooks PrintCommand = PrintCommandHooks::Default();
     // Full paths of the selected entries in view order; none (after a beep) when nothing is
     // selected or a selected entry lacks the attribute.
     std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
