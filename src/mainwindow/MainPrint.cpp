@@ -37,6 +37,9 @@ PrintCommandHooks PrintCommandHooks::Default() {
     hooks.HasPrinter = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
     hooks.RunPrintDialog = [](QWidget* parent, PrintJob job) {
         QPrinter printer(QPrinter::HighResolution);
+        // Without a default printer, the first one CUPS lists.
+        if (printer.printerName().isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty())
+            printer.setPrinterName(QPrinterInfo::availablePrinterNames().first());
         printer.setResolution(kPrintDpi);
         TMPrintDlg dialog(printer, PrintFolders::ForProgram(), parent);
         dialog.SetJob(std::move(job));

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QProcess>
 #include <QString>
 #include <memory>
 
 namespace pixelary::testing {
 
-// A CUPS daemon of the test's own: a private configuration in a temporary folder, listening on
-// a local socket, with one queue "pixelary-pdf" whose backend writes every finished job's PDF
-// to OutputFile(). Points this process's CUPS clients at it (CUPS_SERVER), so create it before
-// anything asks CUPS for printers. Stopped and removed on destruction.
+// A CUPS daemon of the test's own, started by scripts/private-cups.sh in a temporary folder: one
+// queue "pixelary-pdf" whose backend writes every finished job's PDF to OutputFile(). Points
+// this process's CUPS clients at it (CUPS_SERVER), so create it before anything asks CUPS for
+// printers. Stopped and removed on destruction.
 class PrivateCups {
   public:
     static constexpr const char* kQueue = "pixelary-pdf";
@@ -31,11 +30,8 @@ class PrivateCups {
 
   private:
     bool Start();
-    bool WriteConfiguration();
-    bool RunLpadmin();
 
     QString root_;
-    QProcess daemon_;
     bool running_ = false;
     QString failure_;
 };
