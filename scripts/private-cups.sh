@@ -32,7 +32,9 @@ target=${DEVICE_URI#pixelary-file:}
 if [ -n "$6" ]; then cat "$6" > "$target.part" || exit 1; else cat > "$target.part" || exit 1; fi
 mv "$target.part" "$target"
 BACKEND
-  chmod 0755 "$root/bin/backend/pixelary-file"
+  # Not world-executable: a daemon running as root runs it as root, so it reaches FOLDER/out
+  # whatever the folders above FOLDER allow.
+  chmod 0700 "$root/bin/backend/pixelary-file"
   cat > "$root/cupsd.conf" <<CONF
 Listen $root/cups.sock
 LogLevel warn

@@ -342,8 +342,8 @@ QWidget* TMPrintDlg::BuildPreviewPane() {
     auto* pane = new QWidget;
     auto* layout = new QVBoxLayout(pane);
     auto* pages = new QHBoxLayout;
-    TotalPagesLabel =
-        Named(new QLabel(Text("頁數:") + QStringLiteral(" 1/100")), "TotalPagesLabel");
+    TotalPagesLabel = Named(new QLabel(QStringLiteral("1/100")), "TotalPagesLabel");
+    pages->addWidget(new QLabel(Text("頁數:")));
     BackBtn = Named(new QPushButton(QStringLiteral("<<")), "BackBtn");
     ForeBtn = Named(new QPushButton(QStringLiteral(">>")), "ForeBtn");
     pages->addWidget(TotalPagesLabel, 1);
@@ -627,7 +627,7 @@ void TMPrintDlg::ComputePreviewLayout() {
 void TMPrintDlg::UpdatePageControls() {
     const int index = preview_layout_.PageIndex;
     const int count = preview_layout_.PageCount;
-    TotalPagesLabel->setText(Text("頁數:") + QStringLiteral(" %1/%2").arg(index + 1).arg(count));
+    TotalPagesLabel->setText(QStringLiteral("%1/%2").arg(index + 1).arg(count));
     BackBtn->setEnabled(!printing_ && index >= 1);
     ForeBtn->setEnabled(!printing_ && index + 1 < count);
 }
