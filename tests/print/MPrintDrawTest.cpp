@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/SolidDib.h"
 #include "../support/TempDir.h"
 #include "print/MPrint.h"
 
@@ -57,16 +58,7 @@ class RecordingCanvas : public PrintCanvas {
     std::int32_t font_ = 0;
 };
 
-Dib Solid(int w, int h, std::uint32_t rgb) {
-    Dib d(w, h, 24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            d.Row(y)[3 * x] = static_cast<std::uint8_t>(rgb);
-            d.Row(y)[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
-            d.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
-        }
-    return d;
-}
+using testing::SolidDib;
 
 PrintJob JobOf(int count) {
     PrintJob job;
@@ -75,7 +67,7 @@ PrintJob JobOf(int count) {
         const std::uint32_t colour = 0x100000u * (i + 1);
         job.Entries.push_back({"/pictures/p" + std::to_string(i) + ".bmp",
                                "p" + std::to_string(i) + ".bmp",
-                               [colour] { return Solid(32, 32, colour); }});
+                               [colour] { return SolidDib(32, 32, colour); }});
     }
     return job;
 }
@@ -184,7 +176,7 @@ TEST(DrawPage, PicturesAreFittedToTheBoxEnlargingSmallOnes) {
     l.FrameInsetHorizontal = l.FrameInsetVertical = 5;
     l.BoxWidth = l.BoxHeight = 90;
     PrintJob job;
-    job.Entries.push_back({"/a.bmp", "a.bmp", [] { return Solid(40, 20, 0x123456); }});
+    job.Entries.push_back({"/a.bmp", "a.bmp", [] { return SolidDib(40, 20, 0x123456); }});
     RecordingCanvas c;
     DrawPage(l, job, {}, c, true);
     ASSERT_EQ(c.pictures.size(), 1u);
@@ -198,8 +190,8 @@ TEST(DrawPage, FrameCoversTheCellOrHugsThePicture) {
     l.FrameInsetHorizontal = l.FrameInsetVertical = 5;
     l.BoxWidth = l.BoxHeight = 90;
     PrintJob job;
-    job.Entries.push_back({"/a.bmp", "a.bmp", [] { return Solid(40, 20, 0x123456); }});
-    const PrintFrame frame = BuildFrameMask(Solid(11, 11, 0xFF0000));
+    job.Entries.push_back({"/a.bmp", "a.bmp", [] { return SolidDib(40, 20, 0x123456); }});
+    const PrintFrame frame = BuildFrameMask(SolidDib(11, 11, 0xFF0000));
     RecordingCanvas cell;
     DrawPage(l, job, frame, cell, true);
     ASSERT_EQ(cell.frames.size(), 1u);
@@ -214,8 +206,8 @@ TEST(DrawPage, FrameCoversTheCellOrHugsThePicture) {
 TEST(DrawPage, FramesOfTenPixelsOrLessAreNeverDrawn) {
     const PageLayout l = Grid2x2(1, 1);
     RecordingCanvas c;
-    DrawPage(l, JobOf(1), BuildFrameMask(Solid(10, 40, 0xFF)), c, true);
-    DrawPage(l, JobOf(1), BuildFrameMask(Solid(40, 10, 0xFF)), c, true);
+    DrawPage(l, JobOf(1), BuildFrameMask(SolidDib(10, 40, 0xFF)), c, true);
+    DrawPage(l, JobOf(1), BuildFrameMask(SolidDib(40, 10, 0xFF)), c, true);
     EXPECT_TRUE(c.frames.empty());
 }
 
@@ -235,8 +227,8 @@ TEST(DrawPage, PrintingDecodesEachPictureOncePerPageAndStopsOnAbort) {
     testing::TempDir dir;
     const std::string red = dir.Path() + "/red.bmp";
     const std::string blue = dir.Path() + "/BLUE.BMP";
-    Solid(300, 150, 0xFF0000).SaveToFile(red);
-    Solid(8, 8, 0x0000FF).SaveToFile(blue);
+    SolidDib(300, 150, 0xFF0000).SaveToFile(red);
+    SolidDib(8, 8, 0x0000FF).SaveToFile(blue);
     PrintJob job;
     job.Entries.push_back({red, "red.bmp", nullptr});
     job.Entries.push_back({blue, "BLUE.BMP", nullptr});
@@ -270,7 +262,7 @@ TEST(DrawPage, AnUndecodableEntryKeepsItsFrameNameAndCopies) {
     PageLayout l = Grid2x2(1, 2);
     l.Name = {0, 90, 100, 10};
     RecordingCanvas c;
-    DrawPage(l, job, BuildFrameMask(Solid(20, 20, 0xFF)), c, false);
+    DrawPage(l, job, BuildFrameMask(SolidDib(20, 20, 0xFF)), c, false);
     EXPECT_TRUE(c.pictures.empty());
     EXPECT_EQ(c.frames.size(), 2u);
     EXPECT_EQ(c.texts.size(), 2u);
@@ -290,9 +282,9 @@ TEST(LoadScaledPicture, ShrinksToTheBoxButNeverEnlarges) {
     const std::string wide = dir.Path() + "/wide.bmp";
     const std::string small = dir.Path() + "/small.Bmp";
     const std::string thin = dir.Path() + "/thin.bmp";
-    Solid(200, 100, 0x00FF00).SaveToFile(wide);
-    Solid(20, 10, 0x00FF00).SaveToFile(small);
-    Solid(3000, 1, 0x00FF00).SaveToFile(thin);
+    SolidDib(200, 100, 0x00FF00).SaveToFile(wide);
+    SolidDib(20, 10, 0x00FF00).SaveToFile(small);
+    SolidDib(3000, 1, 0x00FF00).SaveToFile(thin);
     Dib d = LoadScaledPicture(wide, 50, 50);
     EXPECT_EQ(d.Width(), 50);
     EXPECT_EQ(d.Height(), 25);
@@ -310,7 +302,7 @@ TEST(LoadScaledPicture, ShrinksToTheBoxButNeverEnlarges) {
 
 TEST(BuildFrameMask, BottomLeftColourBecomesTransparent) {
     // A grey square on a white surround; the bottom-left pixel (row 11) is white.
-    Dib framed = Solid(12, 12, 0xFFFFFF);
+    Dib framed = SolidDib(12, 12, 0xFFFFFF);
     for (int y = 3; y < 9; ++y)
         for (int x = 3; x < 9; ++x)
             framed.Row(y)[3 * x] = framed.Row(y)[3 * x + 1] = framed.Row(y)[3 * x + 2] = 0x40;

@@ -29,6 +29,7 @@
 #include "printdlg/MPrintDlg.h"
 #include "printdlg/SelFrame.h"
 #include "readers/Rwlib.h"
+#include "support/SolidDib.h"
 
 using namespace pixelary;
 
@@ -44,16 +45,7 @@ struct Colour {
 const Colour kPictures[] = {{"bmp", 0xE02020}, {"tga", 0x20C020}, {"pcx", 0x2020E0},
                             {"png", 0xE0E020}, {"jpg", 0xE020E0}, {"gif", 0x20E0E0}};
 
-Dib SolidDib(int w, int h, std::uint32_t rgb) {
-    Dib d(w, h, 24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            d.Row(y)[3 * x] = static_cast<std::uint8_t>(rgb);
-            d.Row(y)[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
-            d.Row(y)[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
-        }
-    return d;
-}
+using testing::SolidDib;
 
 // Writes a picture through the image component in the format its extension names.
 void WritePicture(const QString& path, const QString& ext, std::uint32_t rgb) {
@@ -167,22 +159,24 @@ class PrintDlgTest : public QObject {
         QCOMPARE(layout.PageCount, 2);
         constexpr int kRenderDpi = 50;
         const double scale = double(kRenderDpi) / kPrinterDpi;
+        // The middle of cell k on the rendered page: the 3:2 pictures fill their box's width
+        // and the middle of its height.
+        const auto middleOf = [&](int k) {
+            const CellPosition p = CellOfSequence(layout, k);
+            const int left =
+                layout.GridLeft + p.Column * (layout.CellWidth + layout.HorizontalGap) - sheet.Left;
+            const int top =
+                layout.GridTop + p.Row * (layout.CellHeight + layout.VerticalGap) - sheet.Top;
+            return QRect(int((left + layout.CellWidth * 0.3) * scale),
+                         int((top + layout.CellHeight * 0.4) * scale),
+                         int(layout.CellWidth * 0.4 * scale), int(layout.CellHeight * 0.2 * scale));
+        };
         for (int page = 0; page < 2; ++page) {
             const QImage image = RenderPage(pdf, page + 1, kRenderDpi, root_);
             QVERIFY(!image.isNull());
             for (int k = 0; k < 4 && page * 4 + k < 6; ++k) {
-                const CellPosition p = CellOfSequence(layout, k);
-                const int left = layout.GridLeft +
-                                 p.Column * (layout.CellWidth + layout.HorizontalGap) - sheet.Left;
-                const int top =
-                    layout.GridTop + p.Row * (layout.CellHeight + layout.VerticalGap) - sheet.Top;
-                // The 3:2 pictures fill the box's width and the middle of its height.
-                const QRect middle(int((left + layout.CellWidth * 0.3) * scale),
-                                   int((top + layout.CellHeight * 0.4) * scale),
-                                   int(layout.CellWidth * 0.4 * scale),
-                                   int(layout.CellHeight * 0.2 * scale));
                 const std::uint32_t expected = kPictures[page * 4 + k].rgb;
-                const std::uint32_t seen = MeanColour(image, middle);
+                const std::uint32_t seen = MeanColour(image, middleOf(k));
                 QVERIFY2(Near(seen, expected),
                          qPrintable(QStringLiteral("page %1 cell %2: %3 instead of %4")
                                         .arg(page + 1)
@@ -190,20 +184,10 @@ class PrintDlgTest : public QObject {
                                         .arg(seen, 6, 16, QLatin1Char('0'))
                                         .arg(expected, 6, 16, QLatin1Char('0'))));
             }
-            // The cell after the last picture stays white.
-            if (page == 1) {
-                const CellPosition p = CellOfSequence(layout, 3);
-                const int left = layout.GridLeft +
-                                 p.Column * (layout.CellWidth + layout.HorizontalGap) - sheet.Left;
-                const int top =
-                    layout.GridTop + p.Row * (layout.CellHeight + layout.VerticalGap) - sheet.Top;
-                const QRect middle(int((left + layout.CellWidth * 0.3) * scale),
-                                   int((top + layout.CellHeight * 0.4) * scale),
-                                   int(layout.CellWidth * 0.4 * scale),
-                                   int(layout.CellHeight * 0.2 * scale));
-                QVERIFY(Near(MeanColour(image, middle), 0xFFFFFF, 8));
-            }
         }
+        // The cell after the last picture stays white.
+        const QImage last = RenderPage(pdf, 2, kRenderDpi, root_);
+        QVERIFY(Near(MeanColour(last, middleOf(3)), 0xFFFFFF, 8));
     }
 
   private slots:
