@@ -9,7 +9,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libtiff-tools
   libdxflib-dev ghostscript libgs-dev libsane-dev sane-utils
   libgtest-dev libbenchmark-dev
-  imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth
+  imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth dbus-daemon
   fonts-arphic-uming fonts-liberation
 )
 
