@@ -291,6 +291,8 @@ class TMainForm : public QMainWindow {
     void InstallFileOps();
     void TransferSelection(fileops::TransferKind kind);
     void ScrollCellIntoView(const QRect& cell);
+    // Puts the rename edit on the name of entry RenameIndex in the current grid.
+    void PlaceRenameEdit();
     // True for a plain file-system folder other than the desktop itself; path gets its path.
     bool FolderTakesFiles(std::string& path) const;
     void BuildMenus();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -90,7 +91,12 @@ class RenameEditFilter : public QObject {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            form_->RenameEditExit();
+            // A menu that opens, or another window that comes to the front, takes the keys away
+            // only for a while: the rename stays open, as on every desktop.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+                form_->RenameEditExit();
+            }
         }
         return QObject::eventFilter(watched, event);
     }
@@ -207,23 +213,28 @@ void TMainForm::TransferSelection(fileops::TransferKind kind) {
 // ---- rename in place ---------------------------------------------------------------------------
 
 void TMainForm::CmFileRenameClick() {
+    RenameEditExit();  // a rename still open (the menu left it so) ends first
     MExplorerItem* entry = Folder ? Entry(FocusIndex) : nullptr;
     if (!entry || (entry->GetAttributes(shell::SFGAO_CANRENAME) & shell::SFGAO_CANRENAME) == 0) {
         Beep();
         return;
     }
     RenameIndex = FocusIndex;
-    const QRect cell = CellRect(CurrentGrid(), RenameIndex);
-    ScrollCellIntoView(cell);
-    const QRect edit = (ViewMode == kViewDetails ? cell::kRenameDetails : cell::kRenameNormal)
-                           .translated(cell.topLeft());
-    RenameEdit->setGeometry(edit);
+    ScrollCellIntoView(CellRect(CurrentGrid(), RenameIndex));
+    PlaceRenameEdit();
     RenameOriginal = ToQ(entry->GetDisplayName(shell::SHGDN_NORMAL));
     RenameEdit->setText(RenameOriginal);
     RenameEdit->setEnabled(true);
     RenameEdit->setVisible(true);
     RenameEdit->selectAll();
     RenameEdit->setFocus();
+}
+
+void TMainForm::PlaceRenameEdit() {
+    const QRect cell = CellRect(CurrentGrid(), RenameIndex);
+    const QRect edit = (ViewMode == kViewDetails ? cell::kRenameDetails : cell::kRenameNormal)
+                           .translated(cell.topLeft());
+    RenameEdit->setGeometry(edit);
 }
 
 void TMainForm::ScrollCellIntoView(const QRect& cell) {
@@ -247,7 +258,8 @@ void TMainForm::ScrollCellIntoView(const QRect& cell) {
 void TMainForm::RenameEditKeyPress(int key) {
     if (key == Qt::Key_Escape) RenameEdit->setText(RenameOriginal);
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        RenameEdit->clearFocus();
+        // The keys go back to the view the rename started from.
+        if (RenameEdit->hasFocus()) ItemScrollBox->setFocus(Qt::OtherFocusReason);
         RenameEditExit();  // also when the edit had no focus to lose
     }
 }
@@ -255,17 +267,19 @@ void TMainForm::RenameEditKeyPress(int key) {
 void TMainForm::RenameEditExit() {
     if (!RenameEdit->isEnabled()) return;
     const QString text = RenameEdit->text();
-    if (text != RenameOriginal) {
-        if (MExplorerItem* entry = Folder ? Entry(RenameIndex) : nullptr) {
-            entry->SetName(text.toStdString());
-            InvalidateItem(RenameIndex);
-        }
-    }
+    const QString original = RenameOriginal;
+    // Disabled first: when the edit still has the focus, disabling and hiding it move the
+    // focus, and the focus-out that brings must find the rename over.
+    RenameEdit->setEnabled(false);
     RenameOriginal.clear();
     RenameEdit->clear();
     RenameEdit->setGeometry(0, 0, 1, 1);
     RenameEdit->setVisible(false);
-    RenameEdit->setEnabled(false);
+    if (text == original) return;
+    if (MExplorerItem* entry = Folder ? Entry(RenameIndex) : nullptr) {
+        entry->SetName(text.toStdString());
+        InvalidateItem(RenameIndex);
+    }
 }
 
 // ---- new folder --------------------------------------------------------------------------------

@@ -148,6 +148,7 @@ void TMainForm::CmGotoForeClick() {
 
 void TMainForm::LoadCurrentFolder(bool reload) {
     if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    RenameEditExit();  // a rename the menu left open ends on the entries it was started on
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
         ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -241,6 +242,7 @@ void TMainForm::CmSortMaxMinClick() {
     // position, so a scan still running is started again over the new order: otherwise its
     // next thumbnail would land on whichever entry now holds its old position, and entries moved
     // before it would never get theirs. Thumbnails already made are found in the cache.
+    RenameEditExit();  // before its entry moves
     const bool scanning = Scanner && !Scanner->Finished();
     if (scanning) StopScanner();
     if (Folder) Folder->SetAscending(false);
