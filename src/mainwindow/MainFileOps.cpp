@@ -298,7 +298,13 @@ void TMainForm::CmNewFolderClick() {
         ErrorBox(this, kStrCannotSaveHere, MessageIcon::Stop);
         return;
     }
-    const std::optional<QString> name = FileOps.AskNewFolderName();
+    std::optional<QString> name;
+    try {
+        name = FileOps.AskNewFolderName();
+    } catch (const std::exception& error) {
+        ShowException(this, error);
+        return;
+    }
     if (!name || name->isEmpty()) return;
     if (path.empty() || path.back() != '/') path += '/';
     std::error_code error;

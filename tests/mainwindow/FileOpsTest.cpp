@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "core/Dib.h"
+#include "core/Exception.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
@@ -223,6 +224,19 @@ class FileOpsTest : public QObject {
         QTRY_VERIFY(!form_->RenameEdit->isVisible());
         QVERIFY(QFile::exists(folder + "/kept.bmp"));
         QVERIFY(!QFile::exists(folder + "/b.bmp"));
+    }
+
+    void NewFolderShowsAnErrorOfItsDialog() {
+        Open("新資料夾錯誤", {"a.bmp"});
+        form_->FileOps.AskNewFolderName = []() -> std::optional<QString> {
+            throw Exception("dialog broke");
+        };
+        form_->CmNewFolder->trigger();
+        form_->CmPopNewFolder->trigger();
+        const auto messages = TestEnvironment::TakeMessages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].text, QStringLiteral("dialog broke"));
+        QCOMPARE(form_->EntryCount(), 1);
     }
 
     void NewFolderBeepsForAnExistingNameAndRefusesVirtualFolders() {
