@@ -274,6 +274,9 @@ class TMainForm : public QMainWindow {
     // selected or a selected entry lacks the attribute.
     std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
     void SetWallpaper(bool tiled);
+    // Tells the user, without stopping them, that the desktop did not take the wallpaper and
+    // where its file was written.
+    void ShowWallpaperNotice(const QString& file);
     void RenameEditKeyPress(int key);
     void RenameEditExit();
 

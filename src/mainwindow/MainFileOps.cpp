@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include "core/Text.h"
 #include "fileops/Trash.h"
 #include "fileops/WallpaperImage.h"
+#include "fileops/WallpaperPortal.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/NewFolderDlg.h"
@@ -121,6 +123,11 @@ void TMainForm::InstallFileOps() {
         return dialog.PathNameEdit->text();
     };
     FileOps.RunDesktopCommand = &RunQuietly;
+    FileOps.WallpaperPortal = [form = QPointer<TMainForm>(this)](const std::string& file) {
+        return fileops::SetWallpaperThroughPortal(file, [form, file] {
+            if (form) form->ShowWallpaperNotice(ToQ(file));
+        });
+    };
     FileOps.HasProgram = [](const std::string& program) {
         return !QStandardPaths::findExecutable(ToQ(program)).isEmpty();
     };
@@ -350,12 +357,26 @@ void TMainForm::SetWallpaper(bool tiled) {
         const auto style =
             tiled ? fileops::WallpaperStyle::Tiled : fileops::WallpaperStyle::Centred;
         if (!fileops::ApplyWallpaper(FileOps.DesktopName(), file, style, FileOps.HasProgram,
-                                     FileOps.RunDesktopCommand)) {
-            ShowHint(QStringLiteral("桌面沒有接受底色圖案；圖檔已存於 %1").arg(ToQ(file)));
+                                     FileOps.RunDesktopCommand, FileOps.WallpaperPortal)) {
+            ShowWallpaperNotice(ToQ(file));
         }
     } catch (const Exception& error) {
         ShowException(this, error);
     }
+}
+
+void TMainForm::ShowWallpaperNotice(const QString& file) {
+    auto* notice =
+        new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                        QStringLiteral("無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
+                                       "可在桌面的背景設定中選用它。")
+                            .arg(file),
+                        QMessageBox::Ok, this);
+    notice->setObjectName(QStringLiteral("WallpaperNotice"));
+    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->setWindowModality(Qt::NonModal);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->show();
 }
 
 }  // namespace pixelary

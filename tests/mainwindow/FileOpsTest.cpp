@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file commands on real folders below the private home.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -290,6 +292,50 @@ class FileOpsTest : public QObject {
         QCOMPARE(saved.PixelRgb(10, 10), 0x3366CCu);
         QVERIFY(!ran.empty());
         QCOMPARE(ran.front().arguments.back(), std::string("centered"));
+    }
+
+    void WallpaperTriesThePortalBeforeFehAndShowsANoticeWhenNothingTakesIt() {
+        ShowActive();
+        const QString folder = MakeFolder("底色通知");
+        WriteBmp(folder + "/山.bmp", 40, 30, 0x336699);
+        form_->GotoFolderPath(folder);
+        const QString out = MakeFolder("Pixelary通知");
+        const QString file = out + "/山.bmp";
+        QStringList steps;
+        bool portalTakes = false;
+        form_->FileOps.WallpaperFolder = [out] { return out; };
+        form_->FileOps.DesktopName = [] { return std::string("sway"); };
+        form_->FileOps.HasProgram = [](const std::string& program) { return program == "feh"; };
+        form_->FileOps.RunDesktopCommand = [&](const fileops::DesktopCommand& command) {
+            steps << QString::fromStdString(command.program);
+            return false;  // feh cannot reach this desktop
+        };
+        form_->FileOps.WallpaperPortal = [&](const std::string& picture) {
+            steps << "portal " + QString::fromStdString(picture);
+            return portalTakes;
+        };
+        ClickThumbnail(0);
+        QTest::keyClick(form_.get(), Qt::Key_F, Qt::AltModifier);
+        QTest::keyClick(form_->FileMenu, Qt::Key_W);  // 設定為底色圖案(併排)(W)
+        QCOMPARE(steps, QStringList({"portal " + file, "feh"}));
+        QVERIFY(QFile::exists(file));
+
+        // The notice is in front of the window and waits for nothing.
+        QMessageBox* notice = form_->findChild<QMessageBox*>("WallpaperNotice");
+        QVERIFY(notice);
+        QTRY_VERIFY(notice->isVisible());
+        QCOMPARE(notice->windowModality(), Qt::NonModal);
+        QVERIFY(notice->text().contains(file));
+        QVERIFY(!QApplication::activeModalWidget());
+        QTest::mouseClick(static_cast<QWidget*>(notice->button(QMessageBox::Ok)), Qt::LeftButton);
+        QTRY_VERIFY(!form_->findChild<QMessageBox*>("WallpaperNotice"));
+
+        // A portal that takes the picture ends it: no program, no notice.
+        steps.clear();
+        portalTakes = true;
+        form_->CmFileSetToDesk2->trigger();
+        QCOMPARE(steps, QStringList({"portal " + file}));
+        QVERIFY(!form_->findChild<QMessageBox*>("WallpaperNotice"));
     }
 
   private:
