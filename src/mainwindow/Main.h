@@ -277,6 +277,9 @@ class TMainForm : public QMainWindow {
     // selected or a selected entry lacks the attribute.
     std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
     void SetWallpaper(bool tiled);
+    // Tells the user, without stopping them, that the desktop did not take the wallpaper and
+    // where its file was written.
+    void ShowWallpaperNotice(const QString& file);
     void RenameEditKeyPress(int key);
     void RenameEditExit();
 
@@ -294,6 +297,8 @@ class TMainForm : public QMainWindow {
     void InstallFileOps();
     void TransferSelection(fileops::TransferKind kind);
     void ScrollCellIntoView(const QRect& cell);
+    // Puts the rename edit on the name of entry RenameIndex in the current grid.
+    void PlaceRenameEdit();
     // True for a plain file-system folder other than the desktop itself; path gets its path.
     bool FolderTakesFiles(std::string& path) const;
     void BuildMenus();
