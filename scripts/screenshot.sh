@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Starts Pixelary under a virtual X server on a folder of sample pictures and saves a screenshot
-# of the screen as docs/screenshot.png (or the file given as the first argument).
+# of the screen as docs/screenshot.png (or the file given as the first argument). With "print"
+# as the second argument it selects every picture, opens the print dialog on a private CUPS
+# queue (scripts/private-cups.sh) and shows that instead (docs/print.png).
 # Uses a private home, so the real settings and thumbnail cache are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+view=${2:-main}
 out=${1:-docs/screenshot.png}
 program=${PIXELARY:-build/release/bin/pixelary}
 if [ ! -x "$program" ]; then
@@ -19,6 +22,7 @@ server=""
 app=""
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -f "$work/cups/cupsd.pid" ] && scripts/private-cups.sh stop "$work/cups"
   [ -n "$server" ] && kill "$server" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -45,6 +49,11 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 export XDG_RUNTIME_DIR="$work/runtime" LANG=zh_TW.UTF-8
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+if [ "$view" = print ]; then
+  CUPS_SERVER=$(scripts/private-cups.sh start "$work/cups")
+  export CUPS_SERVER
+fi
+
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
 server=$!
@@ -52,6 +61,19 @@ sleep 1
 DISPLAY=$display QT_QPA_PLATFORM=xcb "$program" "$samples" >/dev/null 2>&1 &
 app=$!
 sleep "${SCREENSHOT_DELAY:-4}"
+if [ "$view" = print ]; then
+  # A click into the view, 編輯 → 選擇所有圖檔, then 檔案 → 列印(P)..., as a user would.
+  DISPLAY=$display xdotool mousemove 600 500 click 1
+  sleep 1
+  DISPLAY=$display xdotool key alt+e
+  sleep 1
+  DISPLAY=$display xdotool key Down Return
+  sleep 1
+  DISPLAY=$display xdotool key alt+f
+  sleep 1
+  DISPLAY=$display xdotool key p
+  sleep "${SCREENSHOT_DELAY:-4}"
+fi
 mkdir -p "$(dirname "$out")"
 DISPLAY=$display import -window root "$out"
 echo "saved $out"

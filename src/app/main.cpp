@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "mainwindow/Strings.h"
 #include "metafile/MetafileLoader.h"
 #include "platform/LinuxShell.h"
 #include "readers/Rwlib.h"
@@ -16,7 +17,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
-    pixelary::platform::InstallPlatform();
+    pixelary::platform::InstallPlatform(pixelary::kInterfaceLanguage);
     // The image library's codec modules are looked for beside the program first.
     pixelary::RegisterLibraryReader(QCoreApplication::applicationDirPath().toStdString());
     pixelary::metafile::InstallMetafileLoader();

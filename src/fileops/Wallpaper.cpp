@@ -85,6 +85,34 @@ Commands XfceCommands(const std::string& file, WallpaperStyle style) {
     return {{"sh", {"-c", script, "pixelary-wallpaper", file, image_style}}};
 }
 
+// The running desktop's own settings; empty for a desktop not known here.
+Commands DesktopSettingsCommands(const std::string& desktop, const std::string& file,
+                                 WallpaperStyle style) {
+    const auto names = DesktopNames(desktop);
+    if (Has(names, {"kde"})) return PlasmaCommands(file, style);
+    if (Has(names, {"xfce"})) return XfceCommands(file, style);
+    if (Has(names, {"x-cinnamon", "cinnamon"})) return CinnamonCommands(file, style);
+    if (Has(names, {"mate"})) return MateCommands(file, style);
+    if (Has(names, {"gnome", "unity", "budgie", "pantheon", "gnome-classic", "gnome-flashback"})) {
+        return GnomeCommands(file, style);
+    }
+    return {};
+}
+
+// feh or xwallpaper, whichever is installed first; empty when neither is.
+Commands ProgramCommands(const std::string& file, WallpaperStyle style,
+                         const std::function<bool(const std::string&)>& hasProgram) {
+    const bool tiled = style == WallpaperStyle::Tiled;
+    if (hasProgram("feh")) return {{"feh", {tiled ? "--bg-tile" : "--bg-center", file}}};
+    if (hasProgram("xwallpaper")) return {{"xwallpaper", {tiled ? "--tile" : "--center", file}}};
+    return {};
+}
+
+// Runs the commands in turn; false when there are none or one fails.
+bool RunAll(const Commands& commands, const CommandRunner& run) {
+    return !commands.empty() && std::all_of(commands.begin(), commands.end(), run);
+}
+
 }  // namespace
 
 Size WallpaperTargetSize(Size picture, Size screen) {
@@ -98,26 +126,23 @@ Size WallpaperTargetSize(Size picture, Size screen) {
 std::vector<DesktopCommand> WallpaperCommands(
     const std::string& desktop, const std::string& file, WallpaperStyle style,
     const std::function<bool(const std::string&)>& hasProgram) {
-    const auto names = DesktopNames(desktop);
-    if (Has(names, {"kde"})) return PlasmaCommands(file, style);
-    if (Has(names, {"xfce"})) return XfceCommands(file, style);
-    if (Has(names, {"x-cinnamon", "cinnamon"})) return CinnamonCommands(file, style);
-    if (Has(names, {"mate"})) return MateCommands(file, style);
-    if (Has(names, {"gnome", "unity", "budgie", "pantheon", "gnome-classic", "gnome-flashback"})) {
-        return GnomeCommands(file, style);
-    }
-    const bool tiled = style == WallpaperStyle::Tiled;
-    if (hasProgram("feh")) return {{"feh", {tiled ? "--bg-tile" : "--bg-center", file}}};
-    if (hasProgram("xwallpaper")) return {{"xwallpaper", {tiled ? "--tile" : "--center", file}}};
-    return {};
+    Commands commands = DesktopSettingsCommands(desktop, file, style);
+    return commands.empty() ? ProgramCommands(file, style, hasProgram) : commands;
 }
 
-bool ApplyWallpaper(const std::string& desktop, const std::string& file, WallpaperStyle style,
-                    const std::function<bool(const std::string&)>& hasProgram,
-                    const CommandRunner& run) {
-    const auto commands = WallpaperCommands(desktop, file, style, hasProgram);
-    if (commands.empty()) return false;
-    return std::all_of(commands.begin(), commands.end(), run);
+std::optional<WallpaperWay> ApplyWallpaper(
+    const std::string& desktop, const std::string& file, WallpaperStyle style,
+    const std::function<bool(const std::string&)>& hasProgram, const CommandRunner& run,
+    const PortalRequest& portal) {
+    const Commands settings = DesktopSettingsCommands(desktop, file, style);
+    if (RunAll(settings, run)) return WallpaperWay::DesktopSettings;
+    if (portal && portal(file)) return WallpaperWay::Portal;
+    // A desktop that draws its own background hides what feh or xwallpaper puts on the root
+    // window, so they are no way for it.
+    if (settings.empty() && RunAll(ProgramCommands(file, style, hasProgram), run)) {
+        return WallpaperWay::Program;
+    }
+    return std::nullopt;
 }
 
 }  // namespace pixelary::fileops

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,24 @@ std::vector<DesktopCommand> WallpaperCommands(
 // Runs a command and says whether it succeeded; replaceable so tests record instead of running.
 using CommandRunner = std::function<bool(const DesktopCommand&)>;
 
-// Sets the wallpaper by running every command in turn; false when there is none or one fails.
-bool ApplyWallpaper(const std::string& desktop, const std::string& file, WallpaperStyle style,
-                    const std::function<bool(const std::string&)>& hasProgram,
-                    const CommandRunner& run);
+// Hands file to the freedesktop wallpaper portal; false when there is no portal or it refused.
+// The portal knows no tiled or centred: the desktop keeps its own picture option.
+using PortalRequest = std::function<bool(const std::string& file)>;
+
+// The ways of telling the desktop, in the order they are tried.
+enum class WallpaperWay {
+    DesktopSettings,  // the running desktop's own settings (GNOME family, Plasma, Xfce)
+    Portal,           // the freedesktop wallpaper portal
+    Program,          // feh or xwallpaper, for desktops without settings of their own
+};
+
+// Sets the wallpaper: the running desktop's own settings, every command in turn; when the
+// desktop has none or one of them fails, the portal; when that is missing or refuses, on a
+// desktop without settings of its own, feh or xwallpaper. Says which way took it; none when no
+// way did.
+std::optional<WallpaperWay> ApplyWallpaper(
+    const std::string& desktop, const std::string& file, WallpaperStyle style,
+    const std::function<bool(const std::string&)>& hasProgram, const CommandRunner& run,
+    const PortalRequest& portal = {});
 
 }  // namespace pixelary::fileops

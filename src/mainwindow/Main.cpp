@@ -680,6 +680,5 @@ void TMainForm::CmAboutClick() {
 // Empty until the print dialog exists; the file commands live in MainFileOps.cpp, the scan
 // command in MainScan.cpp.
 
-void TMainForm::CmFilePrintClick() {}
 
 }  // namespace pixelary

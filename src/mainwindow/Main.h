@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "mainwindow/MainFileOps.h"
+#include "mainwindow/MainPrint.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
@@ -270,10 +271,15 @@ class TMainForm : public QMainWindow {
 
     // What the file-operation commands ask of the user and the desktop (replaced by tests).
     FileOpsHooks FileOps;
+    // What the print command asks of the system (replaced by tests).
+    PrintCommandHooks PrintCommand = PrintCommandHooks::Default();
     // Full paths of the selected entries in view order; none (after a beep) when nothing is
     // selected or a selected entry lacks the attribute.
     std::optional<std::vector<std::string>> BuildSelectedPathList(std::uint32_t attribute);
     void SetWallpaper(bool tiled);
+    // Tells the user, without stopping them, that the desktop did not take the wallpaper and
+    // where its file was written.
+    void ShowWallpaperNotice(const QString& file);
     void RenameEditKeyPress(int key);
     void RenameEditExit();
 
@@ -291,6 +297,8 @@ class TMainForm : public QMainWindow {
     void InstallFileOps();
     void TransferSelection(fileops::TransferKind kind);
     void ScrollCellIntoView(const QRect& cell);
+    // Puts the rename edit on the name of entry RenameIndex in the current grid.
+    void PlaceRenameEdit();
     // True for a plain file-system folder other than the desktop itself; path gets its path.
     bool FolderTakesFiles(std::string& path) const;
     void BuildMenus();

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -20,6 +22,7 @@
 #include "core/Text.h"
 #include "fileops/Trash.h"
 #include "fileops/WallpaperImage.h"
+#include "fileops/WallpaperPortal.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/NewFolderDlg.h"
@@ -90,7 +93,12 @@ class RenameEditFilter : public QObject {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            form_->RenameEditExit();
+            // A menu that opens, or another window that comes to the front, takes the keys away
+            // only for a while: the rename stays open, as on every desktop.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+                form_->RenameEditExit();
+            }
         }
         return QObject::eventFilter(watched, event);
     }
@@ -115,6 +123,11 @@ void TMainForm::InstallFileOps() {
         return dialog.PathNameEdit->text();
     };
     FileOps.RunDesktopCommand = &RunQuietly;
+    FileOps.WallpaperPortal = [form = QPointer<TMainForm>(this)](const std::string& file) {
+        return fileops::SetWallpaperThroughPortal(file, [form, file] {
+            if (form) form->ShowWallpaperNotice(ToQ(file));
+        });
+    };
     FileOps.HasProgram = [](const std::string& program) {
         return !QStandardPaths::findExecutable(ToQ(program)).isEmpty();
     };
@@ -207,23 +220,28 @@ void TMainForm::TransferSelection(fileops::TransferKind kind) {
 // ---- rename in place ---------------------------------------------------------------------------
 
 void TMainForm::CmFileRenameClick() {
+    RenameEditExit();  // a rename still open (the menu left it so) ends first
     MExplorerItem* entry = Folder ? Entry(FocusIndex) : nullptr;
     if (!entry || (entry->GetAttributes(shell::SFGAO_CANRENAME) & shell::SFGAO_CANRENAME) == 0) {
         Beep();
         return;
     }
     RenameIndex = FocusIndex;
-    const QRect cell = CellRect(CurrentGrid(), RenameIndex);
-    ScrollCellIntoView(cell);
-    const QRect edit = (ViewMode == kViewDetails ? cell::kRenameDetails : cell::kRenameNormal)
-                           .translated(cell.topLeft());
-    RenameEdit->setGeometry(edit);
+    ScrollCellIntoView(CellRect(CurrentGrid(), RenameIndex));
+    PlaceRenameEdit();
     RenameOriginal = ToQ(entry->GetDisplayName(shell::SHGDN_NORMAL));
     RenameEdit->setText(RenameOriginal);
     RenameEdit->setEnabled(true);
     RenameEdit->setVisible(true);
     RenameEdit->selectAll();
     RenameEdit->setFocus();
+}
+
+void TMainForm::PlaceRenameEdit() {
+    const QRect cell = CellRect(CurrentGrid(), RenameIndex);
+    const QRect edit = (ViewMode == kViewDetails ? cell::kRenameDetails : cell::kRenameNormal)
+                           .translated(cell.topLeft());
+    RenameEdit->setGeometry(edit);
 }
 
 void TMainForm::ScrollCellIntoView(const QRect& cell) {
@@ -247,7 +265,8 @@ void TMainForm::ScrollCellIntoView(const QRect& cell) {
 void TMainForm::RenameEditKeyPress(int key) {
     if (key == Qt::Key_Escape) RenameEdit->setText(RenameOriginal);
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        RenameEdit->clearFocus();
+        // The keys go back to the view the rename started from.
+        if (RenameEdit->hasFocus()) ItemScrollBox->setFocus(Qt::OtherFocusReason);
         RenameEditExit();  // also when the edit had no focus to lose
     }
 }
@@ -255,17 +274,19 @@ void TMainForm::RenameEditKeyPress(int key) {
 void TMainForm::RenameEditExit() {
     if (!RenameEdit->isEnabled()) return;
     const QString text = RenameEdit->text();
-    if (text != RenameOriginal) {
-        if (MExplorerItem* entry = Folder ? Entry(RenameIndex) : nullptr) {
-            entry->SetName(text.toStdString());
-            InvalidateItem(RenameIndex);
-        }
-    }
+    const QString original = RenameOriginal;
+    // Disabled first: when the edit still has the focus, disabling and hiding it move the
+    // focus, and the focus-out that brings must find the rename over.
+    RenameEdit->setEnabled(false);
     RenameOriginal.clear();
     RenameEdit->clear();
     RenameEdit->setGeometry(0, 0, 1, 1);
     RenameEdit->setVisible(false);
-    RenameEdit->setEnabled(false);
+    if (text == original) return;
+    if (MExplorerItem* entry = Folder ? Entry(RenameIndex) : nullptr) {
+        entry->SetName(text.toStdString());
+        InvalidateItem(RenameIndex);
+    }
 }
 
 // ---- new folder --------------------------------------------------------------------------------
@@ -284,7 +305,13 @@ void TMainForm::CmNewFolderClick() {
         ErrorBox(this, kStrCannotSaveHere, MessageIcon::Stop);
         return;
     }
-    const std::optional<QString> name = FileOps.AskNewFolderName();
+    std::optional<QString> name;
+    try {
+        name = FileOps.AskNewFolderName();
+    } catch (const std::exception& error) {
+        ShowException(this, error);
+        return;
+    }
     if (!name || name->isEmpty()) return;
     if (path.empty() || path.back() != '/') path += '/';
     std::error_code error;
@@ -330,12 +357,26 @@ void TMainForm::SetWallpaper(bool tiled) {
         const auto style =
             tiled ? fileops::WallpaperStyle::Tiled : fileops::WallpaperStyle::Centred;
         if (!fileops::ApplyWallpaper(FileOps.DesktopName(), file, style, FileOps.HasProgram,
-                                     FileOps.RunDesktopCommand)) {
-            ShowHint(QStringLiteral("桌面沒有接受底色圖案；圖檔已存於 %1").arg(ToQ(file)));
+                                     FileOps.RunDesktopCommand, FileOps.WallpaperPortal)) {
+            ShowWallpaperNotice(ToQ(file));
         }
     } catch (const Exception& error) {
         ShowException(this, error);
     }
+}
+
+void TMainForm::ShowWallpaperNotice(const QString& file) {
+    auto* notice =
+        new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                        QStringLiteral("無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
+                                       "可在桌面的背景設定中選用它。")
+                            .arg(file),
+                        QMessageBox::Ok, this);
+    notice->setObjectName(QStringLiteral("WallpaperNotice"));
+    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->setWindowModality(Qt::NonModal);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->show();
 }
 
 }  // namespace pixelary

@@ -24,6 +24,8 @@ struct FileOpsHooks {
     std::function<std::optional<QString>()> AskNewFolderName;
     // Runs one desktop command of the wallpaper setting.
     fileops::CommandRunner RunDesktopCommand;
+    // Hands the wallpaper file to the desktop's wallpaper portal.
+    fileops::PortalRequest WallpaperPortal;
     // Whether a program is on the PATH.
     std::function<bool(const std::string&)> HasProgram;
     // The running desktop's names (XDG_CURRENT_DESKTOP).

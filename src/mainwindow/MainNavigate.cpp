@@ -148,6 +148,7 @@ void TMainForm::CmGotoForeClick() {
 
 void TMainForm::LoadCurrentFolder(bool reload) {
     if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    RenameEditExit();  // a rename the menu left open ends on the entries it was started on
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
         ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
@@ -240,11 +241,14 @@ void TMainForm::CmSortMaxMinClick() {
     // Re-sorting in place keeps the selection and the focus. The scanner addresses entries by
     // position, so a scan still running is started again over the new order: otherwise its
     // next thumbnail would land on whichever entry now holds its old position, and entries moved
-    // before it would never get theirs. Thumbnails already made are found in the cache.
+    // before it would never get theirs. Thumbnails already made are found in the cache; a
+    // reload keeps reloading, so the pictures it has not reached yet are made afresh.
+    RenameEditExit();  // before its entry moves
     const bool scanning = Scanner && !Scanner->Finished();
+    const bool reloading = scanning && Scanner->ReloadImages != 0;
     if (scanning) StopScanner();
     if (Folder) Folder->SetAscending(false);
-    if (scanning) StartScanner(false);
+    if (scanning) StartScanner(reloading);
     ItemPaint->update();
 }
 

@@ -100,6 +100,7 @@ void TMainForm::ArrangeItems() {
     ItemScrollBox->verticalScrollBar()->setSingleStep(grid.LineStep);
     ItemPaint->move(0, 0);
     ItemPaint->resize(grid.PaintSize);
+    if (RenameEdit->isEnabled()) PlaceRenameEdit();  // its cell may have moved
     ItemScrollBox->viewport()->update();
     ItemPaint->update();
 }
@@ -134,10 +135,9 @@ QImage TMainForm::EntryPicture(MExplorerItem* entry) const {
 }
 
 void TMainForm::ItemPaintPaint(QPaintEvent* event) {
-    // Taking the focus from the in-place rename edit ends and commits an open rename.
-    if (QWidget* focused = QApplication::focusWidget(); focused == RenameEdit) {
-        RenameEdit->clearFocus();
-    }
+    // An open rename is left alone: the edit is a child of this paint box, so the box is
+    // repainted under it whenever the edit shows, takes the focus, blinks its caret or gets a
+    // key, and a thumbnail that arrives repaints its cell too.
     QPainter painter(ItemPaint);
     TileBitmap(painter, tile100_, event->rect());
     if (!Folder) {
@@ -360,6 +360,7 @@ void TMainForm::SetSelected(int index, bool selected) {
 
 void TMainForm::ItemPaintMouseDown(QMouseEvent* event) {
     ItemScrollBox->setFocus();
+    RenameEditExit();  // a click in the view ends an open rename, even in an inactive window
     const bool left = event->button() == Qt::LeftButton;
     if (left && SkipNextMouseDown) {
         SkipNextMouseDown = false;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -245,9 +246,9 @@ std::optional<std::string> LinuxFolder::GetDisplayNameOf(const IdList& relative,
     const bool parsing = (flags & shell::SHGDN_FORPARSING) != 0;
     switch (node->kind) {
         case NodeKind::Desktop:
-            return std::string(parsing ? kDesktopParsingName : kDesktopName);
+            return parsing ? std::string(kDesktopParsingName) : roots_->Names.Desktop;
         case NodeKind::Computer:
-            return std::string(parsing ? kComputerParsingName : kComputerName);
+            return parsing ? std::string(kComputerParsingName) : roots_->Names.Computer;
         case NodeKind::Volume:
             if (!parsing) {
                 const QStorageInfo storage(QString::fromStdString(node->path));
@@ -388,6 +389,13 @@ std::vector<std::string> MountedVolumes() {
 
 }  // namespace
 
+VirtualFolderNames VirtualFolderNames::ForLanguage(const std::string& locale) {
+    const QLocale language(QString::fromStdString(locale));
+    if (language.language() != QLocale::Chinese) return {};
+    if (language.script() == QLocale::SimplifiedChineseScript) return {"桌面", "计算机"};
+    return {"桌面", "電腦"};
+}
+
 ShellRoots ShellRoots::FromSystem() {
     ShellRoots roots;
     roots.Home = QDir::cleanPath(QDir::homePath()).toStdString();
@@ -420,9 +428,15 @@ std::optional<shell::IdList> LinuxShell::GetSpecialFolderLocation(int code) {
     }
 }
 
-void InstallPlatform() {
-    shell::SetShell(std::make_shared<LinuxShell>(ShellRoots::FromSystem()));
+void InstallPlatform(const std::string& interfaceLanguage) {
+    ShellRoots roots = ShellRoots::FromSystem();
+    roots.Names = VirtualFolderNames::ForLanguage(interfaceLanguage);
+    shell::SetShell(std::make_shared<LinuxShell>(std::move(roots)));
     InstallLocaleCompare();
+}
+
+void InstallPlatform() {
+    InstallPlatform(QLocale::system().name().toStdString());
 }
 
 }  // namespace pixelary::platform

@@ -10,11 +10,22 @@
 
 namespace pixelary::platform {
 
+// Display names of the virtual folders, in the interface's language.
+struct VirtualFolderNames {
+    std::string Desktop = "Desktop";
+    std::string Computer = "Computer";
+
+    // The names for a locale name such as "zh_TW", "zh-Hant-HK" or "en_US"; a language without
+    // names of its own gets the English ones.
+    static VirtualFolderNames ForLanguage(const std::string& locale);
+};
+
 // Where the virtual desktop finds its children; injectable so tests never use the real home.
 struct ShellRoots {
     std::string Home;                  // the user's home folder, absolute
     std::string Desktop;               // the XDG desktop folder; empty when there is none
     std::vector<std::string> Volumes;  // mount points listed by "Computer", "/" first
+    VirtualFolderNames Names;          // what the desktop and "Computer" are called
 
     // The running user's folders and the mounted local volumes.
     static ShellRoots FromSystem();
@@ -28,8 +39,8 @@ inline constexpr std::uint8_t kVolume = 'V';    // a mount point, a child of "Co
 inline constexpr std::uint8_t kEntry = 'F';     // a file or folder named by its file name
 }  // namespace kind
 
-// The desktop's name and the virtual folders' parsing names.
-inline constexpr char kDesktopName[] = "Desktop";
+// The name stored in the "Computer" item (only its kind counts) and the virtual folders'
+// parsing names, which stay the same in every language.
 inline constexpr char kComputerName[] = "Computer";
 inline constexpr char kDesktopParsingName[] = "::Desktop";
 inline constexpr char kComputerParsingName[] = "::Computer";
@@ -48,7 +59,10 @@ class LinuxShell : public shell::Shell {
     std::shared_ptr<const ShellRoots> roots_;
 };
 
-// Installs the system's namespace and the locale text comparison for the whole process.
+// Installs the system's namespace and the locale text comparison for the whole process; the
+// virtual folders are named in interfaceLanguage (a locale name such as "zh_TW").
+void InstallPlatform(const std::string& interfaceLanguage);
+// The same with the virtual folders named in the system's language.
 void InstallPlatform();
 
 }  // namespace pixelary::platform

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fileops/Wallpaper.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +6,7 @@
 #include <fstream>
 
 #include "core/Dib.h"
+#include "fileops/Wallpaper.h"
 #include "fileops/WallpaperImage.h"
 
 namespace pixelary::fileops {
@@ -73,6 +72,48 @@ TEST(Wallpaper, ApplyRunsEveryCommandAndStopsAtAFailure) {
     EXPECT_FALSE(ApplyWallpaper("sway", "/w.bmp", WallpaperStyle::Tiled, NoPrograms, record));
 }
 
+TEST(Wallpaper, ThePortalComesAfterTheDesktopsOwnSettingsAndBeforeFehOrXwallpaper) {
+    std::vector<std::string> steps;
+    bool commands_succeed = true;
+    bool portal_takes = true;
+    auto run = [&](const DesktopCommand& c) {
+        steps.push_back(c.program);
+        return commands_succeed;
+    };
+    auto portal = [&](const std::string& file) {
+        steps.push_back("portal " + file);
+        return portal_takes;
+    };
+    auto feh = [](const std::string& program) { return program == "feh"; };
+    const auto apply = [&](const std::string& desktop, const PortalRequest& request) {
+        steps.clear();
+        return ApplyWallpaper(desktop, "/w.bmp", WallpaperStyle::Tiled, feh, run, request);
+    };
+    using Steps = std::vector<std::string>;
+
+    EXPECT_EQ(apply("GNOME", portal), WallpaperWay::DesktopSettings);
+    EXPECT_EQ(steps, (Steps{"gsettings", "gsettings", "gsettings"}));
+
+    EXPECT_EQ(apply("sway", portal), WallpaperWay::Portal);
+    EXPECT_EQ(steps, (Steps{"portal /w.bmp"}));
+
+    portal_takes = false;
+    EXPECT_EQ(apply("sway", portal), WallpaperWay::Program);
+    EXPECT_EQ(steps, (Steps{"portal /w.bmp", "feh"}));
+    EXPECT_EQ(apply("sway", {}), WallpaperWay::Program);  // no portal on this system
+    EXPECT_EQ(steps, (Steps{"feh"}));
+
+    // A desktop whose own settings fail gets the portal, never feh: it hides the root window.
+    commands_succeed = false;
+    portal_takes = true;
+    EXPECT_EQ(apply("KDE", portal), WallpaperWay::Portal);
+    EXPECT_EQ(steps, (Steps{"qdbus", "portal /w.bmp"}));
+    portal_takes = false;
+    EXPECT_EQ(apply("KDE", portal), std::nullopt);
+    EXPECT_EQ(steps, (Steps{"qdbus", "portal /w.bmp"}));
+    EXPECT_EQ(apply("sway", portal), std::nullopt);
+    EXPECT_EQ(steps, (Steps{"portal /w.bmp", "feh"}));
+}
 
 namespace fs = std::filesystem;
 

@@ -17,6 +17,7 @@
 #include "mainwindow/TestEnvironment.h"
 #include "model/MExplorerItem.h"
 #include "readers/Rwlib.h"
+#include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
 
 using namespace pixelary;
@@ -169,6 +170,23 @@ class EndToEndTest : public QObject {
             QCOMPARE(thumb.size(), QSize(94, 70));
             QCOMPARE(qRed(thumb.pixel(0, 0)), (seed * 40) & 0xFF);
         }
+    }
+
+    void DescendingDuringAReloadKeepsReloading() {
+        TMainForm form;
+        form.resize(900, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.GotoFolderPath(pictures_);
+        QVERIFY(form.WaitForScanner(kScanTimeoutMs));  // every thumbnail is in the cache now
+        form.CmViewReloadIcon->trigger();
+        // The event loop has not run since: the reload's scan is still waiting for its first
+        // entry when the order changes.
+        QVERIFY(form.Scanner && !form.Scanner->Finished());
+        form.CmSortMaxMin->trigger();
+        QVERIFY(form.WaitForScanner(kScanTimeoutMs));
+        QCOMPARE(form.Scanner->CacheHits, 0);
+        QCOMPARE(form.Scanner->ThumbnailsMade, 4);
     }
 
   private:

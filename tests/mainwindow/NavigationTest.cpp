@@ -68,7 +68,7 @@ class NavigationTest : public QObject {
 
     void StartsAtTheDesktopListingFoldersOnly() {
         QCOMPARE(form_->History->Count(), 1);
-        QCOMPARE(HistoryCaptions(*form_), QStringList({QStringLiteral("Desktop")}));
+        QCOMPARE(HistoryCaptions(*form_), QStringList({QStringLiteral("桌面")}));
         QVERIFY(form_->HistoryItems().first()->isChecked());
         QVERIFY(form_->EntryCount() >= 2);
         for (int i = 0; i < form_->EntryCount(); ++i) {
@@ -91,7 +91,7 @@ class NavigationTest : public QObject {
         QCOMPARE(captions.size(), 20);
         QCOMPARE(captions.first(), QStringLiteral("f20"));
         QCOMPARE(captions.last(), QStringLiteral("f01"));
-        QVERIFY(!captions.contains(QStringLiteral("Desktop")));
+        QVERIFY(!captions.contains(QStringLiteral("桌面")));
         QVERIFY(!captions.contains(QStringLiteral("f00")));
         QCOMPARE(form_->History->CurrentIndex(), 19);
         QVERIFY(form_->UpPathBtn->isEnabled());
@@ -109,7 +109,7 @@ class NavigationTest : public QObject {
         QCOMPARE(FolderName(*form_), QStringLiteral("f00"));
         QCOMPARE(form_->History->Count(), 3);
         QCOMPARE(form_->History->CurrentIndex(), 1);
-        QCOMPARE(form_->BackBtn->toolTip(), QStringLiteral("回到 Desktop"));
+        QCOMPARE(form_->BackBtn->toolTip(), QStringLiteral("回到 桌面"));
         QCOMPARE(form_->ForeBtn->toolTip(), QStringLiteral("進到 f01"));
         QVERIFY(form_->ForeBtn->isEnabled() && form_->CmGotoFore->isEnabled());
         QVERIFY(form_->HistoryItems().at(1)->isChecked());
@@ -138,7 +138,7 @@ class NavigationTest : public QObject {
         form_->GotoFolderPath(walk_ + "/f01");
         form_->HistoryItems().last()->trigger();  // the desktop
         QCOMPARE(form_->History->CurrentIndex(), 0);
-        QCOMPARE(FolderName(*form_), QStringLiteral("Desktop"));
+        QCOMPARE(FolderName(*form_), QStringLiteral("桌面"));
     }
 
     void BackThreeThenOpenDropsTheNewerEntries() {
@@ -151,7 +151,7 @@ class NavigationTest : public QObject {
         form_->OpenItem(0);
         QCOMPARE(FolderName(*form_), QStringLiteral("sub"));
         QCOMPARE(form_->History->Count(), 4);
-        QCOMPARE(HistoryCaptions(*form_), QStringList({"sub", "f01", "f00", "Desktop"}));
+        QCOMPARE(HistoryCaptions(*form_), QStringList({"sub", "f01", "f00", "桌面"}));
         QVERIFY(!form_->ForeBtn->isEnabled());
     }
 
@@ -169,7 +169,7 @@ class NavigationTest : public QObject {
         QCOMPARE(form_->History->Current()->Depth(), 4);
         QComboBox* combo = form_->PathCombo;
         QCOMPARE(combo->count(), 4);
-        QCOMPARE(combo->itemText(0), QStringLiteral("Desktop"));
+        QCOMPARE(combo->itemText(0), QStringLiteral("桌面"));
         QCOMPARE(combo->itemText(2), QStringLiteral("a"));
         QCOMPARE(combo->itemText(3), QStringLiteral("b"));
         QCOMPARE(combo->currentIndex(), 3);
@@ -203,7 +203,7 @@ class NavigationTest : public QObject {
         const int count = form_->History->Count();
         emit combo->activated(0);
         QCOMPARE(form_->History->Count(), count + 1);
-        QCOMPARE(FolderName(*form_), QStringLiteral("Desktop"));
+        QCOMPARE(FolderName(*form_), QStringLiteral("桌面"));
         QCOMPARE(form_->History->Current()->Depth(), 1);
         // Picking the shown folder itself does nothing.
         emit combo->activated(combo->count() - 1);
@@ -218,7 +218,7 @@ class NavigationTest : public QObject {
         testing::TestEnvironment::TakeMessages();
         QTest::keyClick(form_->PathCombo, Qt::Key_Return);
         QCOMPARE(form_->History->Count(), count + 1);
-        QCOMPARE(FolderName(*form_), QStringLiteral("Desktop"));
+        QCOMPARE(FolderName(*form_), QStringLiteral("桌面"));
         QVERIFY(testing::TestEnvironment::TakeMessages().isEmpty());
         // A path typed as text makes a one-level location listing only sub-folders.
         form_->GotoPathText(sorted_);

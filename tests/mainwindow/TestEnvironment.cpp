@@ -55,6 +55,7 @@ void TestEnvironment::InstallNamespace() {
     platform::ShellRoots roots;
     roots.Home = Home().toStdString();
     roots.Volumes = {"/"};
+    roots.Names = platform::VirtualFolderNames::ForLanguage(kInterfaceLanguage);
     shell::SetShell(std::make_shared<platform::LinuxShell>(roots));
     platform::InstallLocaleCompare();
     SetMessageSink(RecordMessage);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "TempTree.h"
 #include "platform/LinuxShell.h"
@@ -197,6 +198,31 @@ TEST_F(LinuxShellTest, ListsThatLeaveTheirFolderNameNothing) {
     // truncated bytes read as their sound prefix: here the folder itself
     EXPECT_EQ(*pics->GetDisplayNameOf(IdList{9, 0, 'F'}, shell::SHGDN_FORPARSING),
               tree.Path("home/pics"));
+}
+
+TEST_F(LinuxShellTest, VirtualFoldersAreNamedInTheInterfaceLanguage) {
+    const auto names = [](const std::string& locale) {
+        const VirtualFolderNames n = VirtualFolderNames::ForLanguage(locale);
+        return std::make_pair(n.Desktop, n.Computer);
+    };
+    EXPECT_EQ(names("zh_TW"), std::make_pair(std::string("桌面"), std::string("電腦")));
+    EXPECT_EQ(names("zh-Hant-HK"), std::make_pair(std::string("桌面"), std::string("電腦")));
+    EXPECT_EQ(names("zh_CN"), std::make_pair(std::string("桌面"), std::string("计算机")));
+    EXPECT_EQ(names("en_US"), std::make_pair(std::string("Desktop"), std::string("Computer")));
+    EXPECT_EQ(names("C"), std::make_pair(std::string("Desktop"), std::string("Computer")));
+
+    ShellRoots chinese = roots;
+    chinese.Names = VirtualFolderNames::ForLanguage("zh_TW");
+    auto chinese_shell = std::make_shared<LinuxShell>(chinese);
+    auto top = chinese_shell->GetDesktopFolder();
+    EXPECT_EQ(*top->GetDisplayNameOf(shell::idlist::Empty(), shell::SHGDN_NORMAL), "桌面");
+    EXPECT_EQ(ChildNames(*top, shell::SHCONTF_FOLDERS), (std::set<std::string>{"home", "電腦"}));
+    // Parsing names and the items themselves stay the same in every language.
+    EXPECT_EQ(*top->GetDisplayNameOf(shell::idlist::Empty(), shell::SHGDN_FORPARSING), "::Desktop");
+    const IdList computer = *chinese_shell->GetSpecialFolderLocation(shell::CSIDL_DRIVES);
+    EXPECT_EQ(computer, Item(kind::kComputer, "Computer"));
+    EXPECT_EQ(*top->GetDisplayNameOf(computer, shell::SHGDN_FORPARSING), "::Computer");
+    EXPECT_EQ(*top->ParseDisplayName("::Computer"), computer);
 }
 
 TEST_F(LinuxShellTest, RenameNeverReplacesAnEntry) {
