@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libtiff-tools
-  libdxflib-dev ghostscript libgs-dev libsane-dev sane-utils
+  libdxflib-dev ghostscript libgs-dev libsane-dev libsane1 sane-utils
   libcups2-dev cups-daemon cups-client poppler-utils
   libgtest-dev libbenchmark-dev
   imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth xdotool dbus-daemon

@@ -677,8 +677,8 @@ void TMainForm::CmAboutClick() {
 }
 
 // ---- print and scan ----------------------------------------------------------------------
-// Empty until the print and scan dialogs exist; the file commands live in MainFileOps.cpp.
+// Empty until the print dialog exists; the file commands live in MainFileOps.cpp, the scan
+// command in MainScan.cpp.
 
-void TMainForm::CmFileTwainAcquireClick() {}
 
 }  // namespace pixelary
