@@ -61,3 +61,8 @@ picture() {
 picture 32 icons/about.png
 picture 64 icons/pixelary.png
 picture 256 icons/pixelary-256.png
+# The program icon in the desktop's usual sizes, installed into the hicolor theme.
+for size in 16 22 24 32 48 64 128 256; do
+  mkdir -p "icons/hicolor/${size}x${size}"
+  picture "$size" "icons/hicolor/${size}x${size}/pixelary.png"
+done

@@ -22,6 +22,8 @@ cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee -a "$log"
 
 if [ -x scripts/tsan.sh ]; then scripts/tsan.sh | tee -a "$log"; fi
+# The Debian package of the sanitizer build: installed with apt, run, removed (root only).
+scripts/package-test.sh build/asan
 if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
 
 # One closing line for both ctest runs (each stops this script on a failure above).

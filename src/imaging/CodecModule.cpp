@@ -52,7 +52,10 @@ std::vector<std::string> TCodecModule::SystemFolders() {
     const std::string user = UserDataFolder();
     if (!user.empty()) folders.push_back(user);
     for (const char* folder : kSystemLibraryFolders) folders.emplace_back(folder);
-    folders.push_back(ProgramFolder());
+    const std::string program = ProgramFolder();
+    folders.push_back(program);
+    // Installed, the modules live in lib/pixelary beside the program's bin folder.
+    if (!program.empty()) folders.push_back(program + "/../lib/pixelary");
     return folders;
 }
 

@@ -42,7 +42,7 @@ class TCodecModule {
     // Folder of the running program, without a trailing "/".
     static std::string ProgramFolder();
     // Folders searched after the library path: the per-user data folder, the system library
-    // folders, the program's folder.
+    // folders, the program's folder and, for an installed program, ../lib/pixelary beside it.
     static std::vector<std::string> SystemFolders();
 
   private:

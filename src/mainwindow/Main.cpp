@@ -31,7 +31,9 @@
 #include "mainwindow/MainFont.h"
 #include "mainwindow/OptionDlg.h"
 #include "mainwindow/RadioGroup.h"
+#include "mainwindow/Logging.h"
 #include "mainwindow/Strings.h"
+#include "platform/DataFolders.h"
 #include "model/MExplorerItem.h"
 #include "model/MWalkQueue.h"
 #include "scanner/HandOverPump.h"
@@ -67,10 +69,12 @@ constexpr const char* kCoolBarImages[kImageListSize] = {"back",  "fore",   "desk
                                                         "twain", "copyto", "moveto",  "delete"};
 
 QPixmap LoadTile(const char* name, QColor fallback) {
-    QPixmap tile(QCoreApplication::applicationDirPath() + QStringLiteral("/tiles/") +
+    QPixmap tile(QString::fromStdString(platform::ShippedDataFolder("tiles")) + QLatin1Char('/') +
                  QString::fromLatin1(name));
     if (!tile.isNull()) return tile;
-    // Without the data folder beside the program a plain tile of the same tone serves.
+    // Without the shipped tiles a plain tile of the same tone serves.
+    qCWarning(lcMainWindow) << "background tile" << name << "not found in"
+                            << QString::fromStdString(platform::ShippedDataFolder("tiles"));
     QPixmap plain(kTileSide, kTileSide);
     plain.fill(fallback);
     return plain;
