@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pixthumb [--box WxH] INPUT OUTPUT.bmp: writes the thumbnail the scanner makes for INPUT
 // (a picture, or the preview of a preview document).
-// Exit status 0 with a thumbnail, 1 when none can be made, 2 on a usage error.
+// pixthumb [--box WxH] --outdir DIR INPUT...: the same for many pictures in one process, each
+// written to DIR/<input file name>.bmp.
+// Exit status 0 with every thumbnail, 1 when some cannot be made, 2 on a usage error.
 // pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]: see FolderScan.h.
 
 #include <QGuiApplication>
@@ -11,7 +13,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "BatchThumbnails.h"
 #include "FolderScan.h"
 #include "core/Dib.h"
 #include "metafile/MetafileLoader.h"
@@ -29,8 +33,9 @@ constexpr int kExitUsage = 2;
 struct Options {
     std::int32_t box_width = pixelary::kThumbnailBoxWidth;
     std::int32_t box_height = pixelary::kThumbnailBoxHeight;
-    std::string input;
-    std::string output;
+    std::string outdir;               // batch form when set
+    std::vector<std::string> inputs;  // one, or the batch's pictures
+    std::string output;               // the single form's output
 };
 
 std::optional<std::int32_t> ParseSide(std::string_view text) {
@@ -55,13 +60,24 @@ bool ParseBox(std::string_view text, Options& options) {
 std::optional<Options> ParseArguments(int argc, char** argv) {
     Options options;
     int i = 1;
-    if (i < argc && std::string_view(argv[i]) == "--box") {
-        if (i + 1 >= argc || !ParseBox(argv[i + 1], options)) return std::nullopt;
-        i += 2;
+    for (; i + 1 < argc; i += 2) {
+        const std::string_view arg = argv[i];
+        if (arg == "--box") {
+            if (!ParseBox(argv[i + 1], options)) return std::nullopt;
+        } else if (arg == "--outdir") {
+            options.outdir = argv[i + 1];
+            if (options.outdir.empty()) return std::nullopt;
+        } else {
+            break;
+        }
     }
-    if (argc - i != 2) return std::nullopt;
-    options.input = argv[i];
-    options.output = argv[i + 1];
+    options.inputs.assign(argv + i, argv + argc);
+    if (options.outdir.empty()) {
+        if (options.inputs.size() != 2) return std::nullopt;
+        options.output = options.inputs.back();
+        options.inputs.pop_back();
+    }
+    if (options.inputs.empty()) return std::nullopt;
     return options;
 }
 
@@ -70,32 +86,18 @@ bool IsMetafile(const std::string& path) {
     return key == "emf" || key == "wmf";
 }
 
-// The thumbnail comes from the scanner's own path for one file, cache aside.
+// The thumbnails come from the scanner's own path for each file, cache aside.
 int Run(const Options& options) {
-    const std::string key = pixelary::FormatKeyOfPath(options.input);
-    if (key.empty()) {
-        std::fprintf(stderr, "pixthumb: %s: name too short for a picture\n", options.input.c_str());
-        return kExitNoThumbnail;
-    }
-    if (pixelary::ThumbnailKindOf(key) == pixelary::ThumbnailKind::None) {
-        std::fprintf(stderr, "pixthumb: %s: not a picture file\n", options.input.c_str());
-        return kExitNoThumbnail;
-    }
-    try {
-        const pixelary::Dib thumbnail =
-            pixelary::MakeFileThumbnail(options.input, key, options.box_width, options.box_height);
-        if (thumbnail.IsEmpty()) {
-            std::fprintf(stderr, "pixthumb: %s: no thumbnail can be made from this file\n",
-                         options.input.c_str());
-            return kExitNoThumbnail;
+    std::vector<ThumbnailJob> jobs;
+    if (options.outdir.empty()) {
+        jobs.push_back({options.inputs.front(), options.output});
+    } else {
+        for (const std::string& input : options.inputs) {
+            jobs.push_back(JobInFolder(input, options.outdir));
         }
-        thumbnail.SaveToFile(options.output);
-    } catch (const std::exception& error) {
-        // As in the scanner, any failure costs the file its thumbnail and nothing more.
-        std::fprintf(stderr, "pixthumb: %s: %s\n", options.input.c_str(), error.what());
-        return kExitNoThumbnail;
     }
-    return kExitThumbnail;
+    const int failed = MakeThumbnails(jobs, options.box_width, options.box_height);
+    return failed == 0 ? kExitThumbnail : kExitNoThumbnail;
 }
 
 }  // namespace
@@ -120,13 +122,18 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "usage: pixthumb [--box WxH] INPUT OUTPUT.bmp\n"
+                     "       pixthumb [--box WxH] --outdir DIR INPUT...\n"
                      "       pixthumb --folder DIR [--cache DIR] [--limit KB] [--reload]\n");
         return kExitUsage;
     }
     // Files the own readers refuse, and the library formats, go through the image component.
     pixelary::RegisterLibraryReader();
     // Other pictures start faster without a GUI application.
-    if (IsMetafile(options->input)) StartGuiApplication(application, argc, argv);
+    for (const std::string& input : options->inputs) {
+        if (!IsMetafile(input)) continue;
+        StartGuiApplication(application, argc, argv);
+        break;
+    }
     pixelary::metafile::InstallMetafileLoader();
     return Run(*options);
 }
