@@ -98,13 +98,17 @@ void FillPalette(png_structp png, png_infop info, int bitDepth, Image& image) {
     }
 }
 
-// Adam7 pictures are decoded whole: a row is complete only after the last pass.
-void ReadInterlaced(png_structp png, int passes, Image& image, Progress& progress) {
-    const int total = passes * image.height;
+// Adam7 pictures: every pass visits every row, and each pass adds its pixels to the row buffer
+// given, so a kept row always gets its own buffer (rows that are not kept share one). Alpha stays
+// a fourth sample until the last pass.
+void ReadInterlaced(png_structp png, int height, int passes, const RowPicker& picker,
+                    std::vector<std::uint8_t>& row, Image& image, Progress& progress) {
+    const int total = passes * height;
     for (int pass = 0; pass < passes; ++pass) {
-        for (int y = 0; y < image.height; ++y) {
-            png_read_row(png, image.Row(y), nullptr);
-            progress.Rows(pass * image.height + y + 1, total);
+        for (int y = 0; y < height; ++y) {
+            const int kept = picker.DestinationOf(y);
+            png_read_row(png, kept >= 0 ? image.Row(kept) : row.data(), nullptr);
+            progress.Rows(pass * height + y + 1, total);
         }
     }
     if (image.bitCount == 32) CompositeOnWhite(image);
@@ -144,20 +148,17 @@ bool DecodePng(std::FILE* file, PngReader& r, Image& image, std::vector<std::uin
     if (rowBytes > StrideFor(static_cast<int>(width), depth)) Fail(PIX_ERR_CORRUPT);
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
+    const RowPicker picker(h, AskTarget(args, w, h, depth == 32 ? 24 : depth));
+    row.resize(rowBytes);
     if (passes > 1) {
-        image.Allocate(w, h, depth);
+        image.Allocate(w, picker.Rows(), depth);
+        if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
+        ReadInterlaced(r.png, h, passes, picker, row, image, progress);
     } else {
-        const SampleTarget target = AskTarget(args, w, h, depth == 32 ? 24 : depth);
-        const RowPicker picker(h, target);
         image.Allocate(w, picker.Rows(), depth == 32 ? 24 : depth);
-        row.resize(rowBytes);
         if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
         ReadRows(r.png, h, picker, depth == 32, row, image, progress);
-        png_read_end(r.png, nullptr);
-        return true;
     }
-    if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
-    ReadInterlaced(r.png, passes, image, progress);
     png_read_end(r.png, nullptr);
     return true;
 }
