@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -35,7 +36,8 @@ TPixBitmap Photograph(Size size) {
             const unsigned noise = random() & 15;
             row[3 * x] = static_cast<std::uint8_t>(x * 200 / size.width + noise);
             row[3 * x + 1] = static_cast<std::uint8_t>(y * 200 / size.height + noise);
-            row[3 * x + 2] = static_cast<std::uint8_t>((x + y) * 100 / (size.width + size.height) + 60 + noise);
+            row[3 * x + 2] =
+                static_cast<std::uint8_t>((x + y) * 100 / (size.width + size.height) + 60 + noise);
         }
     }
     return bitmap;
@@ -64,24 +66,40 @@ std::string PhotographFile(int megapixels) {
     return path;
 }
 
-void JpegThumbnail(benchmark::State& state) {
+// Without a box (full-size decode, what wallpaper and printing ask for) and with the thumbnail
+// box (the scanner's reduced decode).
+void Thumbnail(benchmark::State& state, std::optional<SamplingBox> box) {
     const std::string path = PhotographFile(static_cast<int>(state.range(0)));
     RegisterLibraryReader();
     for (auto _ : state) {
-        auto reader = CreateDiskImage(path, "jpg");
+        auto reader = CreateDiskImage(path, "jpg", box);
         if (!reader) {
             state.SkipWithError("no reader");
             break;
         }
         Dib thumbnail(kThumbWidth, kThumbHeight, reader->GetBitCount());
-        reader->StretchBegin(0, 0, reader->GetWidth(), reader->GetHeight(), kThumbWidth, kThumbHeight);
+        reader->StretchBegin(0, 0, reader->GetWidth(), reader->GetHeight(), kThumbWidth,
+                             kThumbHeight);
         reader->StretchLines(thumbnail, kThumbHeight);
         reader->StretchEnd();
         benchmark::DoNotOptimize(thumbnail.Row(0));
     }
     state.counters["megapixels"] = static_cast<double>(state.range(0));
 }
+
+void JpegThumbnail(benchmark::State& state) {
+    Thumbnail(state, std::nullopt);
+}
+void JpegThumbnailReduced(benchmark::State& state) {
+    Thumbnail(state, SamplingBox{kThumbWidth, kThumbHeight});
+}
 BENCHMARK(JpegThumbnail)->Arg(2)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(JpegThumbnailReduced)
+    ->Arg(2)
+    ->Arg(12)
+    ->Arg(24)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

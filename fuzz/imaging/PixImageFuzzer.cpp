@@ -43,7 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(file);
     if (!written) return 0;
     try {
-        h.image.SetImageName(h.path);
+        if (size % 2 == 0) {
+            h.image.SetImageName(h.path);
+        } else {
+            // The thumbnail path: decoders may reduce the picture or keep only sampled rows.
+            h.image.LoadForSampling(h.path, [](std::int32_t fullWidth, std::int32_t fullHeight,
+                                               std::int32_t& width, std::int32_t& height) {
+                width = fullWidth / 9 + 1;
+                height = fullHeight / 9 + 1;
+                return true;
+            });
+        }
         h.image.SetImageName(std::string());
     } catch (const pixelary::Exception&) {
         // A module that cannot be bound is a set-up problem, not a finding.

@@ -15,6 +15,7 @@
 //   32        blue, green, red, unused bytes
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -82,6 +83,17 @@ typedef struct PixImageView {
 typedef int32_t (*PixAllocateFn)(void* host, const PixImageInfo* info, PixPixelBuffer* out);
 // Progress in percent (0..100); a non-zero result asks the module to stop.
 typedef int32_t (*PixProgressFn)(void* host, int32_t percent);
+// The size the host will sample the picture to (nearest neighbour), asked once the decoder knows
+// the picture's full size (full) and before it allocates. The host fills in width and height (at
+// least 1 each) and returns 1, or returns 0 to have the picture at full size. A decoder that
+// asks may then deliver a smaller picture that still serves that sampling:
+//   - reduced: the picture decoded at 1/2, 1/4 or 1/8 of its size (rounded up), chosen no
+//     smaller than width x height in both directions (JPEG's scaled inverse DCT);
+//   - fewer rows: when height is below the (reduced) picture's height H, exactly height rows,
+//     row i being row floor(i * H / height) of the (reduced) picture; columns stay whole.
+// Decoders that ask nothing deliver the full picture; so does a host that returns 0.
+typedef int32_t (*PixTargetFn)(void* host, const PixImageInfo* full, int32_t* width,
+                               int32_t* height);
 
 // Arguments of every "read_xxx" entry.
 typedef struct PixReadArgs {
@@ -91,7 +103,13 @@ typedef struct PixReadArgs {
     void* host;              // passed back to the callbacks
     PixAllocateFn allocate;  // required
     PixProgressFn progress;  // optional
+    // Added later; a module reads it only when structSize covers it, so older hosts and modules
+    // keep working with each other.
+    PixTargetFn target;  // optional: the size the host samples to, for a reduced decode
 } PixReadArgs;
+
+// Size of the arguments before "target": the smallest structSize a module accepts.
+#define PIX_READ_ARGS_BASE_SIZE offsetof(PixReadArgs, target)
 
 // Arguments of every "write_xxx" entry. A write entry never damages an existing file: it writes a
 // temporary file beside the target and renames it over the target only when the whole picture

@@ -123,6 +123,19 @@ struct TPixImage::CallContext {
         }
     }
 
+    static std::int32_t Target(void* host, const PixImageInfo* full, std::int32_t* width,
+                               std::int32_t* height) {
+        auto* context = static_cast<CallContext*>(host);
+        try {
+            const TTargetSizeEvent& target = context->self->target_;
+            if (!target || !full || !width || !height) return 0;
+            return target(full->width, full->height, *width, *height) ? 1 : 0;
+        } catch (...) {
+            if (!context->error) context->error = std::current_exception();
+            return 0;
+        }
+    }
+
     static std::int32_t Progress(void* host, std::int32_t percent) {
         auto* context = static_cast<CallContext*>(host);
         TPixImage& self = *context->self;
@@ -254,10 +267,21 @@ TCodecModule& TPixImage::ModuleFor(const std::string& entry) {
 }
 
 void TPixImage::SetImageName(const std::string& name) {
+    LoadForSampling(name, nullptr);
+}
+
+void TPixImage::LoadForSampling(const std::string& name, TTargetSizeEvent target) {
     std::lock_guard lock(mutex_);
     image_name_ = name;
     picture_.Bitmap().Clear();
-    if (!name.empty()) Load();
+    if (name.empty()) return;
+    target_ = std::move(target);
+    // The target belongs to this load only, whatever way it ends.
+    struct TargetReset {
+        TTargetSizeEvent& target;
+        ~TargetReset() { target = nullptr; }
+    } reset{target_};
+    Load();
 }
 
 void TPixImage::Load() {
@@ -288,6 +312,7 @@ bool TPixImage::RunRead(const std::string& entry) {
     args.host = &context;
     args.allocate = &CallContext::Allocate;
     args.progress = &CallContext::Progress;
+    args.target = target_ ? &CallContext::Target : nullptr;
     const std::int32_t code = read(image_name_.c_str(), &args);
     if (context.error || code == PIX_ERR_EXCEPTION) {
         module.Unload();

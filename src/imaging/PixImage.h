@@ -35,6 +35,10 @@ using TImageErrorEvent =
 using TImageProgressEvent = std::function<void(TPixImage& sender, std::uint16_t percent,
                                                bool& cancel, const std::string& message)>;
 using TNotifyEvent = std::function<void(TPixImage& sender)>;
+// Given a picture's full size, the size it will be sampled to (nearest neighbour): fills width and
+// height and returns true, or returns false to have the picture at full size.
+using TTargetSizeEvent = std::function<bool(std::int32_t fullWidth, std::int32_t fullHeight,
+                                            std::int32_t& width, std::int32_t& height)>;
 // Shows a message to the user (a message box in the program).
 using TMessageSink = std::function<void(const std::string& text)>;
 
@@ -70,6 +74,10 @@ class TPixImage {
     // raises EImageLibError.
     const std::string& ImageName() const { return image_name_; }
     void SetImageName(const std::string& name);
+    // Loads like SetImageName, for a picture that will only be sampled down: decoders that can
+    // may deliver a smaller Picture that serves the sampling to the size target answers (a
+    // reduced decode, or only the sampled rows). A null target loads at full size.
+    void LoadForSampling(const std::string& name, TTargetSizeEvent target);
 
     TPixPicture& Picture() { return picture_; }
 
@@ -143,6 +151,7 @@ class TPixImage {
     mutable std::recursive_mutex mutex_;
     std::string image_name_;
     std::string status_;
+    TTargetSizeEvent target_;  // set only while LoadForSampling runs
     TPixPicture picture_;
     std::uint8_t jpeg_quality_ = kDefaultJpegQuality;
     std::uint8_t jpeg_smooth_ = kDefaultJpegSmooth;

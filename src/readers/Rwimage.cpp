@@ -76,9 +76,9 @@ std::string LowerWithoutDot(std::string_view extension) {
 }
 
 std::mutex g_library_mutex;
-LibraryReaderFactory g_library_factory;
+SizedLibraryReaderFactory g_library_factory;
 
-LibraryReaderFactory LibraryFactory() {
+SizedLibraryReaderFactory LibraryFactory() {
     std::lock_guard lock(g_library_mutex);
     return g_library_factory;
 }
@@ -296,7 +296,8 @@ bool IsImageFileExt(const std::string& extension) {
     return FindFormat(LowerWithoutDot(extension)) != nullptr;
 }
 
-std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension) {
+std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension,
+                                            std::optional<SamplingBox> box) {
     if (extension.empty()) return nullptr;
     const std::string key = NormaliseExtension(extension);
     if (key.empty()) return nullptr;
@@ -308,16 +309,27 @@ std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::
             // the own reader refused the file: the library reader may take it
         }
     }
-    const LibraryReaderFactory library = LibraryFactory();
+    const SizedLibraryReaderFactory library = LibraryFactory();
     if (!library) return nullptr;
     try {
-        return library(path, key);
+        return library(path, key, box);
     } catch (const Exception&) {
         return nullptr;
     }
 }
 
 void SetLibraryReaderFactory(LibraryReaderFactory factory) {
+    SizedLibraryReaderFactory sized;
+    if (factory) {
+        sized = [factory = std::move(factory)](const std::string& path, const std::string& key,
+                                               std::optional<SamplingBox>) {
+            return factory(path, key);
+        };
+    }
+    SetSizedLibraryReaderFactory(std::move(sized));
+}
+
+void SetSizedLibraryReaderFactory(SizedLibraryReaderFactory factory) {
     std::lock_guard lock(g_library_mutex);
     g_library_factory = std::move(factory);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,15 +123,29 @@ std::string FormatKeyOfPath(const std::string& path);
 // dropped, case ignored).
 bool IsImageFileExt(const std::string& extension);
 
+// The box a thumbnail will be fitted into (ThumbnailSize). A reader told it before it reads may
+// decode the picture smaller, as long as the thumbnail sampled from it still covers the
+// thumbnail's size; GetWidth and GetHeight stay the picture's own size.
+struct SamplingBox {
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+};
+
 // The reader for path chosen by extension, falling back to the library reader when the own
-// reader refuses the file; none when nothing can read it. The caller owns the result.
-std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension);
+// reader refuses the file; none when nothing can read it. The caller owns the result. Only
+// thumbnail makers pass a box; without one the picture is decoded at full size.
+std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension,
+                                            std::optional<SamplingBox> box = std::nullopt);
 
 // The library-backed reader plugs in here (path, normalised extension); until one is set the
 // fallback finds no reader. The function raises to refuse a file.
 using LibraryReaderFactory =
     std::function<std::unique_ptr<MDiskImage>(const std::string&, const std::string&)>;
 void SetLibraryReaderFactory(LibraryReaderFactory factory);
+// The same for a library reader that takes the thumbnail box, when the factory is given one.
+using SizedLibraryReaderFactory = std::function<std::unique_ptr<MDiskImage>(
+    const std::string&, const std::string&, std::optional<SamplingBox>)>;
+void SetSizedLibraryReaderFactory(SizedLibraryReaderFactory factory);
 
 // Steps 3 to 6 of the protocol: the whole picture resampled to width x height at the reader's
 // depth, with its palette up to 8 bits; deeper bitmaps start white, the colour drawings are

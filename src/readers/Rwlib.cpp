@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <tuple>
+#include <utility>
 
 #include "core/Exception.h"
+#include "readers/ThumbnailSize.h"
 
 namespace pixelary {
 
@@ -62,26 +65,42 @@ void RegisterLibraryReader(const std::string& moduleFolder) {
         std::lock_guard lock(RWPixImageLock());
         RWPixImage().ModuleFolder = moduleFolder;
     }
-    SetLibraryReaderFactory([](const std::string& path, const std::string& extension) {
-        return std::make_unique<MDiskLIB>(path, extension);
-    });
+    SetSizedLibraryReaderFactory(
+        [](const std::string& path, const std::string& extension, std::optional<SamplingBox> box) {
+            return std::make_unique<MDiskLIB>(path, extension, box);
+        });
 }
 
-MDiskLIB::MDiskLIB(const std::string& path, const std::string& extension)
+MDiskLIB::MDiskLIB(const std::string& path, const std::string& extension,
+                   std::optional<SamplingBox> box)
     : MDiskImage(path, extension) {
-    CopyFromComponent(path);
+    CopyFromComponent(path, box);
     Describe();
 }
 
 MDiskLIB::~MDiskLIB() = default;
 
 // Steps 1 to 3 run under the component's lock so two loads never interleave.
-void MDiskLIB::CopyFromComponent(const std::string& path) {
+void MDiskLIB::CopyFromComponent(const std::string& path, std::optional<SamplingBox> box) {
     std::lock_guard lock(RWPixImageLock());
     TPixImage& image = RWPixImage();
     image.SetImageName(std::string());
     NameReset reset(image);
-    image.SetImageName(path);
+    if (box) {
+        // The thumbnail's size follows from the picture's, which only the decoder knows.
+        image.LoadForSampling(path, [this, box](std::int32_t fullWidth, std::int32_t fullHeight,
+                                                std::int32_t& width, std::int32_t& height) {
+            full_width_ = fullWidth;
+            full_height_ = fullHeight;
+            const ThumbnailExtent extent =
+                ThumbnailSize(fullWidth, fullHeight, box->Width, box->Height);
+            width = extent.Width;
+            height = extent.Height;
+            return true;
+        });
+    } else {
+        image.SetImageName(path);
+    }
     try {
         copy_ = image.Picture().Bitmap();
     } catch (const std::bad_alloc&) {
@@ -121,8 +140,10 @@ void MDiskLIB::Describe() {
             throw EInOutError(kBitError);
     }
     ImageInfo.Size = kInfoHeaderSize;
-    ImageInfo.Width = copy_.Width();
-    ImageInfo.Height = copy_.Height();
+    // A copy smaller than the picture reports the picture's size; StretchBegin maps onto it.
+    const bool reduced = full_width_ >= copy_.Width() && full_height_ >= copy_.Height();
+    ImageInfo.Width = reduced ? full_width_ : copy_.Width();
+    ImageInfo.Height = reduced ? full_height_ : copy_.Height();
     ImageInfo.Planes = 1;
     ImageInfo.BitCount = static_cast<std::uint16_t>(bits);
     ImageInfo.XPelsPerMeter = kResolution;
@@ -149,6 +170,28 @@ const std::uint8_t* MDiskLIB::FetchRow(std::int32_t row) {
         Expand565(conversion_.data(), copy_.Width());
     }
     return conversion_.data();
+}
+
+namespace {
+
+// [begin, end) of the picture's coordinates scaled onto a copy of copySize out of pictureSize,
+// as first index and count, at least one.
+std::pair<std::int32_t, std::int32_t> MapSpan(std::int32_t begin, std::int32_t end,
+                                              std::int32_t pictureSize, std::int32_t copySize) {
+    const std::int64_t first = std::int64_t{begin} * copySize / pictureSize;
+    const std::int64_t last = (std::int64_t{end} * copySize + pictureSize - 1) / pictureSize;
+    const std::int64_t clampedLast = std::clamp<std::int64_t>(last, first + 1, copySize);
+    return {static_cast<std::int32_t>(first), static_cast<std::int32_t>(clampedLast - first)};
+}
+
+}  // namespace
+
+void MDiskLIB::StretchBegin(std::int32_t left, std::int32_t top, std::int32_t right,
+                            std::int32_t bottom, std::int32_t destWidth, std::int32_t destHeight) {
+    MDiskImage::StretchBegin(left, top, right, bottom, destWidth, destHeight);
+    if (copy_.Width() == GetWidth() && copy_.Height() == GetHeight()) return;
+    std::tie(SrcLeft, SrcWidth) = MapSpan(left, right, GetWidth(), copy_.Width());
+    std::tie(SrcTop, SrcHeight) = MapSpan(top, bottom, GetHeight(), copy_.Height());
 }
 
 void MDiskLIB::StretchLines(Dib& bitmap, std::int32_t count) {

@@ -46,7 +46,7 @@ bool IsPreviewHeader(const std::uint8_t* header) {
 
 Dib DecodePicture(const std::string& path, const std::string& formatKey, std::int32_t boxWidth,
                   std::int32_t boxHeight) {
-    const auto reader = CreateDiskImage(path, formatKey);
+    const auto reader = CreateDiskImage(path, formatKey, SamplingBox{boxWidth, boxHeight});
     if (!reader) return {};
     const ThumbnailExtent size =
         ThumbnailSize(reader->GetWidth(), reader->GetHeight(), boxWidth, boxHeight);

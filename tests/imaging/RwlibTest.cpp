@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "TestSupport.h"
@@ -172,6 +175,40 @@ TEST(PixthumbLibrary, DrawingThumbnailsKeepTheirLines) {
     EXPECT_EQ(thumb.PixelRgb(0, 40), 0u);  // the square's left side
     EXPECT_EQ(thumb.PixelRgb(40, 0), 0u);  // and its top
     EXPECT_GT(ink, 400);                   // the triangle alone covers about 350
+}
+
+}  // namespace
+}  // namespace pixelary
+
+namespace pixelary {
+namespace {
+
+// The batch form writes DIR/<input file name>.bmp for each input, the same thumbnail the single
+// form makes, and goes on past a file it cannot read.
+TEST(PixthumbLibrary, BatchFormThumbnailsEveryInputIntoTheFolder) {
+    test::TempFolder folder;
+    const std::string pixthumb = std::string(PIXELARY_BIN_DIR) + "/pixthumb";
+    const std::string jpeg = test::Fixture("jpeg/colour.jpg");
+    const std::string gif = test::Fixture("gif/plain.gif");
+    const std::string missing = folder.File("missing.png");
+    const std::string outdir = folder.File("out");
+    std::filesystem::create_directory(outdir);
+    const std::string batch = pixthumb + " --box 60x40 --outdir '" + outdir + "' '" + jpeg + "' '" +
+                              missing + "' '" + gif + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(batch.c_str())), 1);  // one input made no thumbnail
+    for (const std::string& input : {jpeg, gif}) {
+        const std::string single = folder.File("single.bmp");
+        const std::string command = pixthumb + " --box 60x40 '" + input + "' '" + single + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::string name = std::filesystem::path(input).filename().string() + ".bmp";
+        const Dib made = Dib::LoadFromFile(outdir + "/" + name);
+        EXPECT_EQ(made.Width(), 53) << input;  // 40 x 30 fitted into 60 x 40
+        EXPECT_EQ(test::MaxDifference(TPixBitmap::FromDib(made),
+                                      TPixBitmap::FromDib(Dib::LoadFromFile(single))),
+                  0)
+            << input;
+    }
+    EXPECT_FALSE(std::filesystem::exists(outdir + "/missing.png.bmp"));
 }
 
 }  // namespace

@@ -275,8 +275,48 @@ std::int32_t Deliver(Image image, const PixReadArgs* args) {
     return PIX_OK;
 }
 
+SampleTarget AskTarget(const PixReadArgs* args, int fullWidth, int fullHeight, int bitCount) {
+    SampleTarget target;
+    if (!args || args->structSize < sizeof(PixReadArgs) || !args->target) return target;
+    PixImageInfo full{};
+    full.width = fullWidth;
+    full.height = fullHeight;
+    full.bitCount = bitCount;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    if (args->target(args->host, &full, &width, &height) == 0) return target;
+    if (width < 1 || height < 1 || width > PIX_MAX_SIDE || height > PIX_MAX_SIDE) {
+        Fail(PIX_ERR_HOST);
+    }
+    target.width = width;
+    target.height = height;
+    return target;
+}
+
+int ReductionFor(int fullWidth, int fullHeight, const SampleTarget& target) {
+    if (!target.Active()) return 1;
+    for (int d : {8, 4, 2}) {
+        const int w = (fullWidth + d - 1) / d;
+        const int h = (fullHeight + d - 1) / d;
+        if (w >= target.width && h >= target.height) return d;
+    }
+    return 1;
+}
+
+RowPicker::RowPicker(int sourceHeight, const SampleTarget& target)
+    : source_height_(sourceHeight),
+      rows_(target.Active() && target.height < sourceHeight ? target.height : sourceHeight) {}
+
+int RowPicker::DestinationOf(int sourceRow) const {
+    if (rows_ == source_height_) return sourceRow;
+    // The smallest i with floor(i * H / rows) >= sourceRow, kept when it lands exactly there.
+    const std::int64_t i = (std::int64_t{sourceRow} * rows_ + source_height_ - 1) / source_height_;
+    if (i >= rows_ || i * source_height_ / rows_ != sourceRow) return -1;
+    return static_cast<int>(i);
+}
+
 void CheckReadArgs(const char* path, const PixReadArgs* args) {
-    if (!path || !args || args->structSize < sizeof(PixReadArgs) || !args->allocate) {
+    if (!path || !args || args->structSize < PIX_READ_ARGS_BASE_SIZE || !args->allocate) {
         Fail(PIX_ERR_ARGUMENT);
     }
     const int d = args->depth;

@@ -89,6 +89,36 @@ std::int32_t Deliver(Image image, const PixReadArgs* args);
 bool AllocateInHost(Image& image, int width, int height, int bits,
                     const std::vector<std::uint32_t>& palette, const PixReadArgs* args);
 
+// The size the host samples a picture to (see PixTargetFn); width 0 when it wants full size.
+struct SampleTarget {
+    int width = 0;
+    int height = 0;
+    bool Active() const { return width > 0; }
+};
+
+// Asks the host for its sampling size once the full size is known; inactive when the host
+// passes no target (or an older, shorter argument block) or wants full size.
+SampleTarget AskTarget(const PixReadArgs* args, int fullWidth, int fullHeight, int bitCount);
+
+// The largest reduction of 8, 4 or 2 whose picture (sides rounded up) still covers the target in
+// both directions; 1 when none does or the target is inactive.
+int ReductionFor(int fullWidth, int fullHeight, const SampleTarget& target);
+
+// Which decoded rows a delivered picture keeps: all of them, or, for a target lower than the
+// picture, exactly the target's rows, row i being source row floor(i * sourceHeight / height).
+class RowPicker {
+  public:
+    RowPicker(int sourceHeight, const SampleTarget& target);
+    // Rows of the delivered picture.
+    int Rows() const { return rows_; }
+    // The delivered row made from a source row, or -1 when the row is not kept.
+    int DestinationOf(int sourceRow) const;
+
+  private:
+    std::int64_t source_height_;
+    int rows_;
+};
+
 // Runs body, turning every failure into an error code.
 template <class Body>
 std::int32_t Guard(Body&& body) noexcept {

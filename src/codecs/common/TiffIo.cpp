@@ -12,6 +12,8 @@ namespace {
 constexpr tmsize_t kMaxTiffAlloc = tmsize_t{512} << 20;
 constexpr int kMaxPages = 65535;
 constexpr std::uint32_t kWhite = 255;
+// Largest band of RGBA pixels decoded at once when only sampled rows are kept.
+constexpr std::size_t kMaxBandBytes = std::size_t{16} << 20;
 
 }  // namespace
 
@@ -142,23 +144,75 @@ void IndexPalette(TIFF* tif, const Layout& l, Image& image) {
     }
 }
 
-Image ReadIndexed(TIFF* tif, const Layout& l, Progress& progress) {
-    Image image;
-    image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), l.bits);
-    IndexPalette(tif, l, image);
+// Reads every scanline in order (compressed strips cannot be entered in the middle) and hands
+// the kept ones to store(destinationRow, line).
+template <class Store>
+void ReadScanlines(TIFF* tif, const Layout& l, const RowPicker& picker, std::size_t rowBytes,
+                   Progress& progress, Store&& store) {
     const tmsize_t lineSize = TIFFScanlineSize(tif);
-    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) > image.stride + 4)
-        Fail(PIX_ERR_FORMAT);
+    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) > rowBytes + 4) Fail(PIX_ERR_FORMAT);
     std::vector<std::uint8_t> line(static_cast<std::size_t>(lineSize));
-    const std::size_t rowBytes = (static_cast<std::size_t>(l.width) * l.bits + 7) / 8;
-    for (int y = 0; y < image.height; ++y) {
+    const int height = static_cast<int>(l.height);
+    for (int y = 0; y < height; ++y) {
         if (TIFFReadScanline(tif, line.data(), static_cast<std::uint32_t>(y), 0) < 0) {
             Fail(PIX_ERR_CORRUPT);
         }
-        std::memcpy(image.Row(y), line.data(), std::min(rowBytes, line.size()));
-        progress.Rows(y + 1, image.height);
+        const int kept = picker.DestinationOf(y);
+        if (kept >= 0) store(kept, line);
+        progress.Rows(y + 1, height);
     }
+}
+
+Image ReadIndexed(TIFF* tif, const Layout& l, const SampleTarget& target, Progress& progress) {
+    const RowPicker picker(static_cast<int>(l.height), target);
+    Image image;
+    image.Allocate(static_cast<int>(l.width), picker.Rows(), l.bits);
+    IndexPalette(tif, l, image);
+    const std::size_t rowBytes = (static_cast<std::size_t>(l.width) * l.bits + 7) / 8;
+    ReadScanlines(tif, l, picker, image.stride, progress,
+                  [&](int row, const std::vector<std::uint8_t>& line) {
+                      std::memcpy(image.Row(row), line.data(), std::min(rowBytes, line.size()));
+                  });
     return image;
+}
+
+// Plain 8-bit red-green-blue strips, read scanline by scanline.
+bool IsPlainRgb(TIFF* tif, const Layout& l) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    return l.photometric == PHOTOMETRIC_RGB && l.samples == 3 && l.bits == 8 &&
+           l.planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) &&
+           compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG;
+}
+
+Image ReadPlainRgb(TIFF* tif, const Layout& l, const SampleTarget& target, Progress& progress) {
+    const RowPicker picker(static_cast<int>(l.height), target);
+    Image image;
+    image.Allocate(static_cast<int>(l.width), picker.Rows(), 24);
+    const std::size_t rowBytes = static_cast<std::size_t>(l.width) * 3;
+    ReadScanlines(tif, l, picker, rowBytes, progress,
+                  [&](int row, const std::vector<std::uint8_t>& line) {
+                      if (line.size() < rowBytes) Fail(PIX_ERR_FORMAT);
+                      std::uint8_t* out = image.Row(row);
+                      for (std::size_t x = 0; x < rowBytes; x += 3) {
+                          out[x] = line[x + 2];
+                          out[x + 1] = line[x + 1];
+                          out[x + 2] = line[x];
+                      }
+                  });
+    return image;
+}
+
+// One RGBA pixel (premultiplied, as libtiff delivers it) composited on white.
+void PutComposited(std::uint32_t p, std::uint8_t* bgr) {
+    const std::uint32_t alpha = TIFFGetA(p);
+    bgr[0] = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(p) + kWhite - alpha));
+    bgr[1] = static_cast<std::uint8_t>(std::min(255u, TIFFGetG(p) + kWhite - alpha));
+    bgr[2] = static_cast<std::uint8_t>(std::min(255u, TIFFGetR(p) + kWhite - alpha));
+}
+
+void PutCompositedRow(const std::uint32_t* src, std::uint32_t width, std::uint8_t* row) {
+    for (std::uint32_t x = 0; x < width; ++x) PutComposited(src[x], row + 3 * x);
 }
 
 Image ReadRgba(TIFF* tif, const Layout& l, Progress& progress) {
@@ -171,32 +225,86 @@ Image ReadRgba(TIFF* tif, const Layout& l, Progress& progress) {
         Fail(PIX_ERR_CORRUPT);
     }
     for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* src = raster.data() + static_cast<std::size_t>(y) * l.width;
-        std::uint8_t* row = image.Row(y);
-        for (std::uint32_t x = 0; x < l.width; ++x) {
-            const std::uint32_t p = src[x];
-            const std::uint32_t alpha = TIFFGetA(p);
-            // Composited on white; libtiff delivers premultiplied samples.
-            row[3 * x] = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(p) + kWhite - alpha));
-            row[3 * x + 1] =
-                static_cast<std::uint8_t>(std::min(255u, TIFFGetG(p) + kWhite - alpha));
-            row[3 * x + 2] =
-                static_cast<std::uint8_t>(std::min(255u, TIFFGetR(p) + kWhite - alpha));
-        }
+        PutCompositedRow(raster.data() + static_cast<std::size_t>(y) * l.width, l.width,
+                         image.Row(y));
         progress.Rows(y + 1, image.height);
+    }
+    return image;
+}
+
+// Rows per band when decoding band by band: one strip or one row of tiles, or none (0) when
+// that band would be too large or the picture is not stored top row first, so that bands
+// would come out flipped.
+std::uint32_t BandRows(TIFF* tif, const Layout& l) {
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    if (orientation != ORIENTATION_TOPLEFT) return 0;
+    std::uint32_t rows = 0;
+    if (TIFFIsTiled(tif)) {
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &rows);
+    } else {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+    }
+    rows = std::clamp<std::uint32_t>(rows, 1, l.height);
+    if (static_cast<std::size_t>(rows) * l.width * 4 > kMaxBandBytes) return 0;
+    return rows;
+}
+
+// Owns the state of a band-by-band RGBA decode.
+struct RgbaDecoder {
+    TIFFRGBAImage image{};
+    bool begun = false;
+    ~RgbaDecoder() {
+        if (begun) TIFFRGBAImageEnd(&image);
+    }
+};
+
+Image ReadRgbaBands(TIFF* tif, const Layout& l, std::uint32_t band, const SampleTarget& target,
+                    Progress& progress) {
+    char message[1024];
+    RgbaDecoder decoder;
+    if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&decoder.image, tif, 0, message)) {
+        Fail(PIX_ERR_UNSUPPORTED);
+    }
+    decoder.begun = true;
+    decoder.image.req_orientation = ORIENTATION_TOPLEFT;
+    const RowPicker picker(static_cast<int>(l.height), target);
+    Image image;
+    image.Allocate(static_cast<int>(l.width), picker.Rows(), 24);
+    std::vector<std::uint32_t> raster(static_cast<std::size_t>(l.width) * band);
+    for (std::uint32_t top = 0; top < l.height; top += band) {
+        const std::uint32_t rows = std::min(band, l.height - top);
+        decoder.image.row_offset = static_cast<int>(top);
+        decoder.image.col_offset = 0;
+        if (!TIFFRGBAImageGet(&decoder.image, raster.data(), l.width, rows)) Fail(PIX_ERR_CORRUPT);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            const int kept = picker.DestinationOf(static_cast<int>(top + y));
+            if (kept < 0) continue;
+            PutCompositedRow(raster.data() + static_cast<std::size_t>(y) * l.width, l.width,
+                             image.Row(kept));
+        }
+        progress.Rows(static_cast<int>(top + rows), static_cast<int>(l.height));
     }
     return image;
 }
 
 }  // namespace
 
-Image DecodeTiff(TiffHandle& tiff, int page, Progress& progress) {
+Image DecodeTiff(TiffHandle& tiff, int page, Progress& progress, const PixReadArgs* args) {
     TIFF* tif = tiff.get();
     if (page < 0 || page > kMaxPages) Fail(PIX_ERR_PAGE);
     if (page > 0 && !TIFFSetDirectory(tif, static_cast<tdir_t>(page))) Fail(PIX_ERR_PAGE);
-    const Layout layout = ReadLayout(tif);
-    return KeepsIndices(tif, layout) ? ReadIndexed(tif, layout, progress)
-                                     : ReadRgba(tif, layout, progress);
+    const Layout l = ReadLayout(tif);
+    const int width = static_cast<int>(l.width);
+    const int height = static_cast<int>(l.height);
+    if (KeepsIndices(tif, l)) {
+        return ReadIndexed(tif, l, AskTarget(args, width, height, l.bits), progress);
+    }
+    const SampleTarget target = AskTarget(args, width, height, 24);
+    if (!target.Active()) return ReadRgba(tif, l, progress);
+    if (IsPlainRgb(tif, l)) return ReadPlainRgb(tif, l, target, progress);
+    const std::uint32_t band = BandRows(tif, l);
+    return band > 0 ? ReadRgbaBands(tif, l, band, target, progress) : ReadRgba(tif, l, progress);
 }
 
 }  // namespace pixcodec

@@ -44,7 +44,9 @@ class TiffHandle {
 };
 
 // Decodes directory page (0 = first) of an open file: palette and grey pictures of 1, 4 or 8
-// bits keep their depth, everything else is delivered as 24-bit colour.
-Image DecodeTiff(TiffHandle& tiff, int page, Progress& progress);
+// bits keep their depth, everything else is delivered as 24-bit colour. With args that carry a
+// sampling target, strips are decoded one at a time and only the sampled rows are kept (pictures
+// not stored top row first, or with strips too large for that, are still decoded whole).
+Image DecodeTiff(TiffHandle& tiff, int page, Progress& progress, const PixReadArgs* args = nullptr);
 
 }  // namespace pixcodec

@@ -53,7 +53,10 @@ void ReadExtension(GifFileType* gif, int& transparent) {
     }
 }
 
-void ReadFrame(GifFileType* gif, int transparent, Image& image, Progress& progress) {
+// Decodes the frame line by line onto its logical screen, keeping only the screen rows the
+// host samples (interlaced frames too: every line knows its row).
+void ReadFrame(GifFileType* gif, int transparent, const PixReadArgs* args, Image& image,
+               Progress& progress) {
     if (DGifGetImageDesc(gif) == GIF_ERROR) Fail(PIX_ERR_CORRUPT);
     const GifImageDesc& d = gif->Image;
     const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
@@ -62,7 +65,8 @@ void ReadFrame(GifFileType* gif, int transparent, Image& image, Progress& progre
     const int height = std::max(gif->SHeight, d.Top + d.Height);
     CheckSize(d.Width, d.Height);
     CheckSize(width, height);
-    image.Allocate(width, height, 8);
+    const RowPicker picker(height, AskTarget(args, width, height, 8));
+    image.Allocate(width, picker.Rows(), 8);
     image.palette.assign(256, 0);
     for (int i = 0; i < map->ColorCount && i < 256; ++i) {
         const GifColorType& c = map->Colors[i];
@@ -77,7 +81,8 @@ void ReadFrame(GifFileType* gif, int transparent, Image& image, Progress& progre
     std::vector<GifPixelType> line(d.Width);
     auto readRow = [&](int y) {
         if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR) Fail(PIX_ERR_CORRUPT);
-        std::memcpy(image.Row(d.Top + y) + d.Left, line.data(), line.size());
+        const int kept = picker.DestinationOf(d.Top + y);
+        if (kept >= 0) std::memcpy(image.Row(kept) + d.Left, line.data(), line.size());
     };
     int done = 0;
     if (d.Interlace) {
@@ -129,7 +134,7 @@ void UnpackRow(const Image& image, int y, std::vector<GifPixelType>& line) {
 
 }  // namespace
 
-Image ReadGif(const char* path, Progress& progress) {
+Image ReadGif(const char* path, Progress& progress, const PixReadArgs* args) {
     int error = 0;
     GifReadHandle h;
     h.gif = DGifOpenFileName(path, &error);
@@ -143,7 +148,7 @@ Image ReadGif(const char* path, Progress& progress) {
             ReadExtension(h.gif, transparent);
         } else if (record == IMAGE_DESC_RECORD_TYPE) {
             Image image;
-            ReadFrame(h.gif, transparent, image, progress);
+            ReadFrame(h.gif, transparent, args, image, progress);
             return image;
         } else if (record == TERMINATE_RECORD_TYPE) {
             Fail(PIX_ERR_CORRUPT);

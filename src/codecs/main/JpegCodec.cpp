@@ -82,14 +82,15 @@ void CmykRow(const JSAMPLE* cmyk, std::uint8_t* bgr, int width, bool inverted) {
     }
 }
 
-// Runs under setjmp: the objects with destructors live in the caller.
 // The buffers a decode needs, made by the caller: nothing with a destructor may be created
 // between the setjmp and a longjmp back to it.
 struct JpegBuffers {
-    std::vector<JSAMPLE> cmyk;               // one row of inks
+    std::vector<JSAMPLE> row;                // one row of inks, or a row that is not kept
     std::vector<std::uint32_t> greyPalette;  // 256 grey levels
 };
 
+// With a sampling target from the host the picture is decoded at the largest DCT reduction that
+// still covers the target, and only the rows the sampling uses are kept.
 bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, JpegBuffers& buffers,
                 Progress& progress, const PixReadArgs* direct) {
     if (setjmp(r.error.jump)) return false;
@@ -102,26 +103,33 @@ bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, JpegBuffers& buffe
     const J_COLOR_SPACE space = r.info.jpeg_color_space;
     const bool grey = space == JCS_GRAYSCALE;
     const bool inks = space == JCS_CMYK || space == JCS_YCCK;
+    const int bits = grey ? 8 : 24;
+    const SampleTarget target = AskTarget(direct, static_cast<int>(r.info.image_width),
+                                          static_cast<int>(r.info.image_height), bits);
     r.info.out_color_space = grey ? JCS_GRAYSCALE : inks ? JCS_CMYK : JCS_EXT_BGR;
     r.info.dct_method = JDCT_ISLOW;
+    r.info.scale_num = 1;
+    r.info.scale_denom = static_cast<unsigned>(ReductionFor(
+        static_cast<int>(r.info.image_width), static_cast<int>(r.info.image_height), target));
     jpeg_start_decompress(&r.info);
     const int width = static_cast<int>(r.info.output_width);
     const int height = static_cast<int>(r.info.output_height);
-    const int bits = grey ? 8 : 24;
+    const RowPicker picker(height, target);
     const std::vector<std::uint32_t>& palette = grey ? buffers.greyPalette : image.palette;
-    if (!direct || !AllocateInHost(image, width, height, bits, palette, direct)) {
-        image.Allocate(width, height, bits);
+    if (!direct || !AllocateInHost(image, width, picker.Rows(), bits, palette, direct)) {
+        image.Allocate(width, picker.Rows(), bits);
         if (grey) image.palette = buffers.greyPalette;
     }
-    if (inks) buffers.cmyk.resize(static_cast<std::size_t>(image.width) * 4);
+    buffers.row.resize(static_cast<std::size_t>(width) * 4);
     while (r.info.output_scanline < r.info.output_height) {
         const int y = static_cast<int>(r.info.output_scanline);
-        JSAMPROW row = inks ? buffers.cmyk.data() : image.Row(y);
+        const int kept = picker.DestinationOf(y);
+        JSAMPROW row = inks || kept < 0 ? buffers.row.data() : image.Row(kept);
         jpeg_read_scanlines(&r.info, &row, 1);
-        if (inks) {
-            CmykRow(buffers.cmyk.data(), image.Row(y), image.width, r.info.saw_Adobe_marker);
+        if (inks && kept >= 0) {
+            CmykRow(buffers.row.data(), image.Row(kept), image.width, r.info.saw_Adobe_marker);
         }
-        progress.Rows(y + 1, image.height);
+        progress.Rows(y + 1, height);
     }
     jpeg_finish_decompress(&r.info);
     return true;

@@ -15,8 +15,10 @@ struct WriteOptions {
 };
 
 Image ReadBmp(const char* path, Progress& progress);
-Image ReadPng(const char* path, Progress& progress);
-Image ReadGif(const char* path, Progress& progress);
+// With args that carry a sampling target (PixTargetFn), these decoders keep only the rows the
+// host samples (PNG: not interlaced), and JPEG decodes at a reduced size that covers the target.
+Image ReadPng(const char* path, Progress& progress, const PixReadArgs* args = nullptr);
+Image ReadGif(const char* path, Progress& progress, const PixReadArgs* args = nullptr);
 // With direct, a picture of the file's own depth is decoded straight into the host's rows.
 Image ReadJpg(const char* path, Progress& progress, const PixReadArgs* direct = nullptr);
 Image ReadTga(const char* path, Progress& progress);

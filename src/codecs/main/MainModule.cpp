@@ -23,6 +23,17 @@ std::int32_t RunRead(const char* path, const PixReadArgs* args, Reader reader) {
     });
 }
 
+// Decoders that take the host's sampling target.
+using TargetedReader = Image (*)(const char*, Progress&, const PixReadArgs*);
+
+std::int32_t RunTargetedRead(const char* path, const PixReadArgs* args, TargetedReader reader) {
+    return Guard([&] {
+        CheckReadArgs(path, args);
+        Progress progress(args->host, args->progress);
+        return Deliver(reader(path, progress, args), args);
+    });
+}
+
 std::int32_t RunWrite(const char* path, const PixWriteArgs* args, Writer writer) {
     return Guard([&] {
         CheckWriteArgs(path, args);
@@ -65,8 +76,8 @@ Reader ReaderFor(const std::vector<std::uint8_t>& head, const char* path) {
         return head.size() >= n && std::memcmp(head.data(), magic, n) == 0;
     };
     if (starts("BM", 2)) return ReadBmp;
-    if (starts("\x89PNG", 4)) return ReadPng;
-    if (starts("GIF8", 4)) return ReadGif;
+    if (starts("\x89PNG", 4)) return [](const char* p, Progress& g) { return ReadPng(p, g); };
+    if (starts("GIF8", 4)) return [](const char* p, Progress& g) { return ReadGif(p, g); };
     if (starts("\xFF\xD8", 2)) return [](const char* p, Progress& g) { return ReadJpg(p, g); };
     if (starts("\x0A", 1)) return ReadPcx;
     if (starts("%!", 2) || starts("\xC5\xD0\xD3\xC6", 4)) return ReadEps;
@@ -125,18 +136,14 @@ PIX_EXPORT std::int32_t read_bmp(const char* p, const PixReadArgs* a) {
     return RunRead(p, a, ReadBmp);
 }
 PIX_EXPORT std::int32_t read_png(const char* p, const PixReadArgs* a) {
-    return RunRead(p, a, ReadPng);
+    return RunTargetedRead(p, a, ReadPng);
 }
 PIX_EXPORT std::int32_t read_gif(const char* p, const PixReadArgs* a) {
-    return RunRead(p, a, ReadGif);
+    return RunTargetedRead(p, a, ReadGif);
 }
 // JPEG photographs are the largest pictures read: they are decoded into the host's rows.
-PIX_EXPORT std::int32_t read_jpg(const char* path, const PixReadArgs* args) {
-    return Guard([&] {
-        CheckReadArgs(path, args);
-        Progress progress(args->host, args->progress);
-        return Deliver(ReadJpg(path, progress, args), args);
-    });
+PIX_EXPORT std::int32_t read_jpg(const char* p, const PixReadArgs* a) {
+    return RunTargetedRead(p, a, ReadJpg);
 }
 PIX_EXPORT std::int32_t read_tga(const char* p, const PixReadArgs* a) {
     return RunRead(p, a, ReadTga);

@@ -59,21 +59,23 @@ int PrepareTransforms(png_structp png, png_infop info) {
     return 24;
 }
 
+// Blends one row of blue-green-red-alpha pixels over white into blue-green-red pixels.
+void CompositeRowOnWhite(const std::uint8_t* src, std::uint8_t* dst, int width) {
+    for (int x = 0; x < width; ++x) {
+        const unsigned alpha = src[4 * x + 3];
+        for (int c = 0; c < 3; ++c) {
+            dst[3 * x + c] = static_cast<std::uint8_t>(
+                (src[4 * x + c] * alpha + kWhite * (255 - alpha) + 127) / 255);
+        }
+    }
+}
+
 // Blends blue-green-red-alpha pixels over white and drops the alpha: the result is 24-bit.
 void CompositeOnWhite(Image& image) {
     Image out;
     out.Allocate(image.width, image.height, 24);
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* src = image.Row(y);
-        std::uint8_t* dst = out.Row(y);
-        for (int x = 0; x < image.width; ++x) {
-            const unsigned alpha = src[4 * x + 3];
-            for (int c = 0; c < 3; ++c) {
-                dst[3 * x + c] = static_cast<std::uint8_t>(
-                    (src[4 * x + c] * alpha + kWhite * (255 - alpha) + 127) / 255);
-            }
-        }
-    }
+    for (int y = 0; y < image.height; ++y)
+        CompositeRowOnWhite(image.Row(y), out.Row(y), image.width);
     image = std::move(out);
 }
 
@@ -96,8 +98,41 @@ void FillPalette(png_structp png, png_infop info, int bitDepth, Image& image) {
     }
 }
 
-// Runs under setjmp: no objects with destructors may be created here.
-bool DecodePng(std::FILE* file, PngReader& r, Image& image, Progress& progress) {
+// Adam7 pictures: every pass visits every row, and each pass adds its pixels to the row buffer
+// given, so a kept row always gets its own buffer (rows that are not kept share one). Alpha stays
+// a fourth sample until the last pass.
+void ReadInterlaced(png_structp png, int height, int passes, const RowPicker& picker,
+                    std::vector<std::uint8_t>& row, Image& image, Progress& progress) {
+    const int total = passes * height;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < height; ++y) {
+            const int kept = picker.DestinationOf(y);
+            png_read_row(png, kept >= 0 ? image.Row(kept) : row.data(), nullptr);
+            progress.Rows(pass * height + y + 1, total);
+        }
+    }
+    if (image.bitCount == 32) CompositeOnWhite(image);
+}
+
+// Other pictures row by row through one row buffer, keeping only the rows the picker keeps.
+// With alpha, rows arrive with a fourth sample and are composited into the 24-bit picture.
+void ReadRows(png_structp png, int height, const RowPicker& picker, bool alpha,
+              std::vector<std::uint8_t>& row, Image& image, Progress& progress) {
+    for (int y = 0; y < height; ++y) {
+        const int kept = picker.DestinationOf(y);
+        if (kept >= 0 && !alpha) {
+            png_read_row(png, image.Row(kept), nullptr);
+        } else {
+            png_read_row(png, row.data(), nullptr);
+            if (kept >= 0) CompositeRowOnWhite(row.data(), image.Row(kept), image.width);
+        }
+        progress.Rows(y + 1, height);
+    }
+}
+
+// Runs under setjmp: no objects with destructors may be created here; row lives in the caller.
+bool DecodePng(std::FILE* file, PngReader& r, Image& image, std::vector<std::uint8_t>& row,
+               Progress& progress, const PixReadArgs* args) {
     if (setjmp(png_jmpbuf(r.png))) return false;
     png_init_io(r.png, file);
     png_set_user_limits(r.png, PIX_MAX_SIDE, PIX_MAX_SIDE);
@@ -109,20 +144,22 @@ bool DecodePng(std::FILE* file, PngReader& r, Image& image, Progress& progress) 
     const int depth = PrepareTransforms(r.png, r.info);
     const int passes = png_set_interlace_handling(r.png);
     png_read_update_info(r.png, r.info);
-    if (png_get_rowbytes(r.png, r.info) > StrideFor(static_cast<int>(width), depth)) {
-        Fail(PIX_ERR_CORRUPT);
-    }
-    image.Allocate(static_cast<int>(width), static_cast<int>(height), depth);
-    if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
-    const int total = passes * image.height;
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int y = 0; y < image.height; ++y) {
-            png_read_row(r.png, image.Row(y), nullptr);
-            progress.Rows(pass * image.height + y + 1, total);
-        }
+    const std::size_t rowBytes = png_get_rowbytes(r.png, r.info);
+    if (rowBytes > StrideFor(static_cast<int>(width), depth)) Fail(PIX_ERR_CORRUPT);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    const RowPicker picker(h, AskTarget(args, w, h, depth == 32 ? 24 : depth));
+    row.resize(rowBytes);
+    if (passes > 1) {
+        image.Allocate(w, picker.Rows(), depth);
+        if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
+        ReadInterlaced(r.png, h, passes, picker, row, image, progress);
+    } else {
+        image.Allocate(w, picker.Rows(), depth == 32 ? 24 : depth);
+        if (depth <= 8) FillPalette(r.png, r.info, bitDepth, image);
+        ReadRows(r.png, h, picker, depth == 32, row, image, progress);
     }
     png_read_end(r.png, nullptr);
-    if (depth == 32) CompositeOnWhite(image);
     return true;
 }
 
@@ -160,7 +197,7 @@ bool EncodePng(std::FILE* file, PngWriter& w, const Image& image, bool interlace
 
 }  // namespace
 
-Image ReadPng(const char* path, Progress& progress) {
+Image ReadPng(const char* path, Progress& progress, const PixReadArgs* args) {
     File file(path, "rb");
     if (!file) Fail(PIX_ERR_OPEN);
     png_byte signature[8];
@@ -176,7 +213,8 @@ Image ReadPng(const char* path, Progress& progress) {
     png_set_sig_bytes(r.png, sizeof signature);
     png_set_chunk_malloc_max(r.png, 8u << 20);
     Image image;
-    if (!DecodePng(file.get(), r, image, progress)) Fail(PIX_ERR_CORRUPT);
+    std::vector<std::uint8_t> row;
+    if (!DecodePng(file.get(), r, image, row, progress, args)) Fail(PIX_ERR_CORRUPT);
     return image;
 }
 

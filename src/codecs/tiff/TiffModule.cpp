@@ -132,7 +132,7 @@ PIX_EXPORT std::int32_t read_tif(const char* path, const PixReadArgs* args) {
         CheckReadArgs(path, args);
         Progress progress(args->host, args->progress);
         TiffHandle tiff(path, "r");
-        return Deliver(DecodeTiff(tiff, args->page, progress), args);
+        return Deliver(DecodeTiff(tiff, args->page, progress, args), args);
     });
 }
 
