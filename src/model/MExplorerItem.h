@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/Stream.h"
+#include "core/Text.h"
 #include "model/MShellItem.h"
 
 namespace pixelary {
@@ -75,6 +76,12 @@ class MExplorerItem : public MShellItem {
     bool Selected = false;
 
   private:
+    // Compare on the facts and collation keys each entry keeps: the folder bit of the
+    // attributes RefreshInfo asked for, so a sort asks the shell once per entry.
+    static int CompareKept(const MExplorerItem& a, const MExplorerItem& b, std::int32_t key,
+                           bool ascending);
+    // Reads the facts when missing and makes the collation keys of name and extension.
+    void PrepareForSort();
     void SortChildren();
     MemoryStream& IconStream(std::unique_ptr<MemoryStream>& stream, shell::IconSize size);
     void EnsureInfo();
@@ -88,6 +95,9 @@ class MExplorerItem : public MShellItem {
     std::int32_t file_date_ = 0;
     std::int32_t file_size_ = 0;
     bool is_file_ = false;
+    bool is_folder_ = false;
+    std::unique_ptr<text::CollationKey> name_key_;  // made by PrepareForSort, dropped by
+    std::unique_ptr<text::CollationKey> ext_key_;   // RefreshInfo
 };
 
 // Selection commands over a folder's entries.
