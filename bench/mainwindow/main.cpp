@@ -83,7 +83,8 @@ int main(int argc, char* argv[]) {
     timer.restart();
     form.WaitForScanner(60000);
     const double scanMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    for (int i = 0; i < form.EntryCount(); ++i) form.Entry(i)->SetLargeImage(Thumbnail(i));
+    const int shown = form.EntryCount();
+    for (int i = 0; i < shown; ++i) form.Entry(i)->SetLargeImage(Thumbnail(i));
 
     QWidget* view = form.ItemPaint;
     const QRect visible = form.ItemScrollBox->viewport()->rect();

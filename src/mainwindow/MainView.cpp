@@ -130,7 +130,7 @@ QSize TMainForm::NameSize(int index) const {
 }
 
 QImage TMainForm::EntryPicture(MExplorerItem* entry) const {
-    return LoadBmpImage(entry->GetLargeImageStream());
+    return pictures_.Picture(*entry);
 }
 
 void TMainForm::ItemPaintPaint(QPaintEvent* event) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 #include "core/Dib.h"
@@ -57,6 +58,13 @@ int CompareByKey(MExplorerItem& a, MExplorerItem& b, std::int32_t key) {
 std::int32_t ClampedSize(off_t size) {
     constexpr off_t kMax = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(std::clamp<off_t>(size, 0, kMax));
+}
+
+// Entries live on the main thread only, but a counter shared by all of them costs nothing to
+// make safe.
+std::uint64_t NextImageStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
 // The file system's facts of the path, for a folder that cannot tell them in one query.
@@ -194,6 +202,7 @@ MemoryStream& MExplorerItem::GetSmallIconStream() {
 }
 
 MemoryStream& MExplorerItem::GetLargeImageStream() {
+    if (!large_image_stream_) large_image_stamp_ = NextImageStamp();
     return IconStream(large_image_stream_, shell::IconSize::Large);
 }
 
@@ -202,6 +211,7 @@ void MExplorerItem::SetLargeImage(const Dib& picture) {
     stream.Clear();
     picture.SaveToStream(stream);
     stream.SetPosition(0);
+    large_image_stamp_ = NextImageStamp();
 }
 
 bool MExplorerItem::SetName(const std::string& name) {

@@ -57,6 +57,10 @@ class MExplorerItem : public MShellItem {
     MemoryStream& GetLargeImageStream();
     // Replaces the large image (the shell icon) by a picture, such as a thumbnail.
     void SetLargeImage(const Dib& picture);
+    // Changes whenever the large image stream is made or replaced, and no two streams of any
+    // entries share one (0 before the stream exists), so a view may keep the decoded picture
+    // as long as the stamp stays.
+    std::uint64_t LargeImageStamp() const { return large_image_stamp_; }
 
     // Renames the entry unless name is empty or its current display name; reads its facts again
     // either way. True when the shell renamed it.
@@ -88,6 +92,7 @@ class MExplorerItem : public MShellItem {
 
     std::unique_ptr<MemoryStream> small_icon_stream_;
     std::unique_ptr<MemoryStream> large_image_stream_;
+    std::uint64_t large_image_stamp_ = 0;
     std::int32_t sort_key_ = kSortByName;
     bool ascending_ = true;
     std::string name_;
