@@ -356,6 +356,8 @@ class TMainForm : public QMainWindow {
     std::uint32_t EntryKind(const MExplorerItem* entry);
     std::unordered_map<const MExplorerItem*, std::uint32_t> entryKinds_;
     int entryKindsCount_ = -1;
+    int entryFolders_ = 0;  // the kinds' totals, counted with them
+    int entryFiles_ = 0;
     // The entries' decoded pictures, kept between paints.
     mutable PictureCache pictures_;
 
