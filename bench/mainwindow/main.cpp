@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // bench_mainwindow [ENTRIES]: paints and lays out the thumbnail view of a folder of ENTRIES
 // (default 2000) thumbnailed pictures on the offscreen platform and prints the figures: a full
-// repaint of the visible view, the repaint of one invalidated cell, a relayout, a hit test.
+// repaint of the visible view, one scrolling frame (the view moved by one line step and
+// repainted, as the scroll bar does), the repaint of one invalidated cell, a relayout, a hit test.
 // Runs in a private temporary home, so the user's settings and cache are never touched.
 #include "mainwindow/Main.h"
 
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
@@ -81,11 +83,19 @@ int main(int argc, char* argv[]) {
     timer.restart();
     form.WaitForScanner(60000);
     const double scanMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    for (int i = 0; i < form.EntryCount(); ++i) form.Entry(i)->SetLargeImage(Thumbnail(i));
+    const int shown = form.EntryCount();
+    for (int i = 0; i < shown; ++i) form.Entry(i)->SetLargeImage(Thumbnail(i));
 
     QWidget* view = form.ItemPaint;
     const QRect visible = form.ItemScrollBox->viewport()->rect();
     const double full = Average(kRounds, [&] { view->repaint(visible); });
+    QScrollBar* scrollBar = form.ItemScrollBox->verticalScrollBar();
+    const double scroll = Average(kRounds, [&] {
+        const int next = scrollBar->value() + scrollBar->singleStep();
+        scrollBar->setValue(next > scrollBar->maximum() ? 0 : next);
+        form.ItemScrollBox->viewport()->repaint();
+    });
+    scrollBar->setValue(0);
     const QRect cell = CellRect(form.CurrentGrid(), 3);
     const double one = Average(kRounds, [&] { view->repaint(cell); });
     const double arrange = Average(kRounds, [&] { form.ArrangeItems(); });
@@ -98,6 +108,7 @@ int main(int argc, char* argv[]) {
     std::printf("folder load (list, sort, lay out) %.1f ms\n", loadMs);
     std::printf("scan of entries without pictures %.1f ms\n", scanMs);
     std::printf("repaint visible view (~%d cells) %.2f ms\n", cells, full);
+    std::printf("scroll one line step and repaint %.2f ms\n", scroll);
     std::printf("repaint one invalidated cell    %.3f ms\n", one);
     std::printf("ArrangeItems                    %.3f ms\n", arrange);
     std::printf("HitTest                         %.2f us\n", hit * 1000.0);

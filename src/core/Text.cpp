@@ -8,7 +8,9 @@ namespace pixelary::text {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // Decodes one code point at s[i]; advances i. Invalid bytes yield themselves.
 char32_t DecodeAt(std::string_view s, std::size_t& i) {
@@ -55,6 +57,28 @@ int ByteCompare(std::string_view a, std::string_view b) {
 }
 
 std::atomic<CompareFunction> g_compare{&ByteCompare};
+
+// Without a key function of the platform: the text itself, compared by the installed comparison.
+class TextKey : public CollationKey {
+  public:
+    explicit TextKey(std::string_view text) : CollationKey(&kFamily), text_(text) {}
+    int Compare(const CollationKey& other) const override {
+        if (!SameFamily(other)) return 0;
+        const auto* theirs = static_cast<const TextKey*>(&other);
+        const int c = g_compare.load()(text_, theirs->text_);
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+
+  private:
+    static constexpr char kFamily = 0;
+    std::string text_;
+};
+
+std::unique_ptr<CollationKey> MakeTextKey(std::string_view text) {
+    return std::make_unique<TextKey>(text);
+}
+
+std::atomic<CollationKeyFunction> g_make_key{&MakeTextKey};
 
 }  // namespace
 
@@ -113,11 +137,28 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 void SetLocaleCompare(CompareFunction compare) {
     g_compare.store(compare != nullptr ? compare : &ByteCompare);
+    g_make_key.store(&MakeTextKey);
 }
 
 int LocaleCompare(std::string_view a, std::string_view b) {
     if (a == b) return 0;
     const int c = g_compare.load()(a, b);
+    if (c != 0) return c < 0 ? -1 : 1;
+    return ByteCompare(a, b);  // only identical texts are equal
+}
+
+void SetLocaleCollationKey(CollationKeyFunction make) {
+    g_make_key.store(make != nullptr ? make : &MakeTextKey);
+}
+
+std::unique_ptr<CollationKey> LocaleCollationKey(std::string_view text) {
+    return g_make_key.load()(text);
+}
+
+int CompareCollated(const CollationKey& keyA, std::string_view a, const CollationKey& keyB,
+                    std::string_view b) {
+    if (a == b) return 0;
+    const int c = keyA.Compare(keyB);
     if (c != 0) return c < 0 ? -1 : 1;
     return ByteCompare(a, b);  // only identical texts are equal
 }

@@ -16,6 +16,7 @@
 
 #include "mainwindow/MainFileOps.h"
 #include "mainwindow/MainPrint.h"
+#include "mainwindow/PictureCache.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
@@ -334,6 +335,8 @@ class TMainForm : public QMainWindow {
     void CreateScannerLink();
     void StartScanner(bool reload);
     void StopScanner();
+    // Main thread: tells a running scanner which entries the view shows now.
+    void TellScannerWhatIsVisible();
 
     // Event handlers of the controls.
     void ItemScrollBoxResize();
@@ -358,6 +361,10 @@ class TMainForm : public QMainWindow {
     std::uint32_t EntryKind(const MExplorerItem* entry);
     std::unordered_map<const MExplorerItem*, std::uint32_t> entryKinds_;
     int entryKindsCount_ = -1;
+    int entryFolders_ = 0;  // the kinds' totals, counted with them
+    int entryFiles_ = 0;
+    // The entries' decoded pictures, kept between paints.
+    mutable PictureCache pictures_;
 
     std::unique_ptr<ScanView> scanView_;
     std::unique_ptr<HandOverPump> pump_;

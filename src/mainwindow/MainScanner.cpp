@@ -2,8 +2,10 @@
 // The main window's side of the thumbnail scanner: starting, stopping and the view it reports to.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScrollBar>
 #include <chrono>
 
+#include "mainwindow/Controls.h"
 #include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "model/MExplorerItem.h"
@@ -33,6 +35,20 @@ class FormScanView : public ScanView {
 void TMainForm::CreateScannerLink() {
     scanView_ = std::make_unique<FormScanView>(*this);
     pump_ = std::make_unique<HandOverPump>(HandOver::Main());
+    // Scrolling during a scan brings the entries in view forward.
+    connect(ItemScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { TellScannerWhatIsVisible(); });
+}
+
+void TMainForm::TellScannerWhatIsVisible() {
+    if (!Scanner || Scanner->Finished()) return;
+    const GridLayout grid = CurrentGrid();
+    const int cellHeight = grid.Cell.height();
+    if (cellHeight <= 0 || grid.Columns <= 0) return;
+    const int top = ItemScrollBox->verticalScrollBar()->value();
+    const int firstRow = top / cellHeight;
+    const int lastRow = (top + ItemScrollBox->viewport()->height()) / cellHeight;
+    Scanner->SetVisibleRange(firstRow * grid.Columns, (lastRow - firstRow + 1) * grid.Columns);
 }
 
 void TMainForm::StartScanner(bool reload) {

@@ -131,7 +131,7 @@ QSize TMainForm::NameSize(int index) const {
 }
 
 QImage TMainForm::EntryPicture(MExplorerItem* entry) const {
-    return LoadBmpImage(entry->GetLargeImageStream());
+    return pictures_.Picture(*entry);
 }
 
 void TMainForm::ItemPaintPaint(QPaintEvent* event) {
@@ -144,26 +144,35 @@ void TMainForm::ItemPaintPaint(QPaintEvent* event) {
         StatusBar->SetPanelText(1, QString());
         return;
     }
-    int folders = 0;
-    int files = 0;
-    int selected = 0;
     const int count = EntryCount();
     if (count != entryKindsCount_) {
         // Entries came or went since the last paint: their addresses may have been reused.
         entryKinds_.clear();
         entryKindsCount_ = count;
+        entryFolders_ = 0;
+        entryFiles_ = 0;
     }
+    // Only a new listing changes the kinds (sorting and renaming keep them), so they are counted
+    // once per listing rather than at every paint; the selection is counted every time.
+    const bool countKinds = static_cast<int>(entryKinds_.size()) != count;
+    if (countKinds) {
+        entryFolders_ = 0;
+        entryFiles_ = 0;
+    }
+    int selected = 0;
     for (int i = 0; i < count; ++i) {
         MExplorerItem* entry = Entry(i);
-        const std::uint32_t attributes = EntryKind(entry);
-        if (attributes & shell::SFGAO_FOLDER) {
-            ++folders;
-        } else if (attributes & shell::SFGAO_FILESYSTEM) {
-            ++files;
+        if (countKinds) {
+            const std::uint32_t attributes = EntryKind(entry);
+            if (attributes & shell::SFGAO_FOLDER) {
+                ++entryFolders_;
+            } else if (attributes & shell::SFGAO_FILESYSTEM) {
+                ++entryFiles_;
+            }
         }
         if (entry->Selected) ++selected;
     }
-    StatusBar->SetPanelText(1, StatusCounts(folders, files, selected));
+    StatusBar->SetPanelText(1, StatusCounts(entryFolders_, entryFiles_, selected));
     if (ViewMode == kViewNormal) PaintInfoPanel();
     if (ViewMode == kViewNormal || ViewMode == kViewBrowse) {
         PaintItems(painter, event->rect(), 0, count);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 #include "core/Dib.h"
@@ -59,6 +60,23 @@ std::int32_t ClampedSize(off_t size) {
     return static_cast<std::int32_t>(std::clamp<off_t>(size, 0, kMax));
 }
 
+// Entries live on the main thread only, but a counter shared by all of them costs nothing to
+// make safe.
+std::uint64_t NextImageStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+// The file system's facts of the path, for a folder that cannot tell them in one query.
+void StatFacts(shell::ItemFacts& facts) {
+    struct stat info {};
+    if (::stat(facts.ParsingName.c_str(), &info) != 0) return;
+    facts.Found = true;
+    facts.Directory = S_ISDIR(info.st_mode);
+    facts.Size = info.st_size;
+    facts.ModifiedTime = info.st_mtime;
+}
+
 }  // namespace
 
 MSplitPath SplitPath(std::string_view path) {
@@ -100,23 +118,34 @@ void MExplorerItem::RefreshInfo() {
     file_date_ = 0;
     file_size_ = 0;
     is_file_ = false;
-    if ((GetAttributes(kFolderAndFileSystem) & shell::SFGAO_FILESYSTEM) == 0) {
+    name_key_.reset();
+    ext_key_.reset();
+    std::optional<shell::ItemFacts> facts;
+    if (ParentFolder()) facts = ParentFolder()->GetItemFacts(CopyLastId(), kFolderAndFileSystem);
+    if (!facts) {
+        facts = shell::ItemFacts{};
+        facts->Attributes = GetAttributes(kFolderAndFileSystem);
+        if ((facts->Attributes & shell::SFGAO_FILESYSTEM) != 0) {
+            facts->ParsingName = GetDisplayName(shell::SHGDN_FORPARSING);
+            StatFacts(*facts);
+        }
+    }
+    is_folder_ = (facts->Attributes & shell::SFGAO_FOLDER) != 0;
+    if ((facts->Attributes & shell::SFGAO_FILESYSTEM) == 0) {
         name_ = GetDisplayName(shell::SHGDN_NORMAL);
         return;
     }
-    const std::string path = GetDisplayName(shell::SHGDN_FORPARSING);
-    MSplitPath parts = SplitPath(path);
+    MSplitPath parts = SplitPath(facts->ParsingName);
     if (parts.Name.empty()) {
         name_ = parts.Directory;  // a volume root such as "/"
         return;
     }
     name_ = std::move(parts.Name);
     ext_ = std::move(parts.Ext);
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return;
-    file_date_ = dosdate::FromUnixTime(info.st_mtime);
-    if (!S_ISDIR(info.st_mode)) {
-        file_size_ = ClampedSize(info.st_size);
+    if (!facts->Found) return;
+    file_date_ = dosdate::FromUnixTime(static_cast<time_t>(facts->ModifiedTime));
+    if (!facts->Directory) {
+        file_size_ = ClampedSize(static_cast<off_t>(facts->Size));
         is_file_ = true;
     }
 }
@@ -173,6 +202,7 @@ MemoryStream& MExplorerItem::GetSmallIconStream() {
 }
 
 MemoryStream& MExplorerItem::GetLargeImageStream() {
+    if (!large_image_stream_) large_image_stamp_ = NextImageStamp();
     return IconStream(large_image_stream_, shell::IconSize::Large);
 }
 
@@ -181,6 +211,7 @@ void MExplorerItem::SetLargeImage(const Dib& picture) {
     stream.Clear();
     picture.SaveToStream(stream);
     stream.SetPosition(0);
+    large_image_stamp_ = NextImageStamp();
 }
 
 bool MExplorerItem::SetName(const std::string& name) {
@@ -218,15 +249,51 @@ int MExplorerItem::Compare(MExplorerItem& a, MExplorerItem& b, std::int32_t key,
     return ascending ? result : -result;
 }
 
+int MExplorerItem::CompareKept(const MExplorerItem& a, const MExplorerItem& b, std::int32_t key,
+                               bool ascending) {
+    if (a.is_folder_ != b.is_folder_) return a.is_folder_ ? -1 : 1;
+    auto byName = [&] {
+        return text::CompareCollated(*a.name_key_, a.name_, *b.name_key_, b.name_);
+    };
+    auto byExt = [&] { return text::CompareCollated(*a.ext_key_, a.ext_, *b.ext_key_, b.ext_); };
+    int result = 0;
+    switch (key) {
+        case kSortByExt:
+            result = byExt();
+            break;
+        case kSortBySize:
+            result = Sign(static_cast<long long>(a.file_size_) - b.file_size_);
+            break;
+        case kSortByDate:
+            result = CompareDates(a.file_date_, b.file_date_);
+            break;
+        default:
+            break;
+    }
+    if (result == 0) result = byName();
+    if (result == 0 && key == kSortByName) result = byExt();
+    return ascending ? result : -result;
+}
+
+void MExplorerItem::PrepareForSort() {
+    EnsureInfo();
+    if (!name_key_) name_key_ = text::LocaleCollationKey(name_);
+    if (!ext_key_) ext_key_ = text::LocaleCollationKey(ext_);
+}
+
+// Each entry's facts and keys are made once, not at every comparison; the comparison itself
+// orders exactly as Compare does.
 void MExplorerItem::SortChildren() {
     if (!HasChildren()) return;
     ForgetChildCursor();
+    for (MItem* node = Children()->Head; node != nullptr; node = node->Next) {
+        static_cast<MExplorerItem*>(node)->PrepareForSort();
+    }
     const std::int32_t key = sort_key_;
     const bool ascending = ascending_;
     Children()->Sort([key, ascending](const MItem* a, const MItem* b) {
-        auto* ea = const_cast<MExplorerItem*>(static_cast<const MExplorerItem*>(a));
-        auto* eb = const_cast<MExplorerItem*>(static_cast<const MExplorerItem*>(b));
-        return Compare(*ea, *eb, key, ascending);
+        return CompareKept(*static_cast<const MExplorerItem*>(a),
+                           *static_cast<const MExplorerItem*>(b), key, ascending);
     });
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/Stream.h"
+#include "core/Text.h"
 #include "model/MShellItem.h"
 
 namespace pixelary {
@@ -56,6 +57,10 @@ class MExplorerItem : public MShellItem {
     MemoryStream& GetLargeImageStream();
     // Replaces the large image (the shell icon) by a picture, such as a thumbnail.
     void SetLargeImage(const Dib& picture);
+    // Changes whenever the large image stream is made or replaced, and no two streams of any
+    // entries share one (0 before the stream exists), so a view may keep the decoded picture
+    // as long as the stamp stays.
+    std::uint64_t LargeImageStamp() const { return large_image_stamp_; }
 
     // Renames the entry unless name is empty or its current display name; reads its facts again
     // either way. True when the shell renamed it.
@@ -75,12 +80,19 @@ class MExplorerItem : public MShellItem {
     bool Selected = false;
 
   private:
+    // Compare on the facts and collation keys each entry keeps: the folder bit of the
+    // attributes RefreshInfo asked for, so a sort asks the shell once per entry.
+    static int CompareKept(const MExplorerItem& a, const MExplorerItem& b, std::int32_t key,
+                           bool ascending);
+    // Reads the facts when missing and makes the collation keys of name and extension.
+    void PrepareForSort();
     void SortChildren();
     MemoryStream& IconStream(std::unique_ptr<MemoryStream>& stream, shell::IconSize size);
     void EnsureInfo();
 
     std::unique_ptr<MemoryStream> small_icon_stream_;
     std::unique_ptr<MemoryStream> large_image_stream_;
+    std::uint64_t large_image_stamp_ = 0;
     std::int32_t sort_key_ = kSortByName;
     bool ascending_ = true;
     std::string name_;
@@ -88,6 +100,9 @@ class MExplorerItem : public MShellItem {
     std::int32_t file_date_ = 0;
     std::int32_t file_size_ = 0;
     bool is_file_ = false;
+    bool is_folder_ = false;
+    std::unique_ptr<text::CollationKey> name_key_;  // made by PrepareForSort, dropped by
+    std::unique_ptr<text::CollationKey> ext_key_;   // RefreshInfo
 };
 
 // Selection commands over a folder's entries.

@@ -95,7 +95,9 @@ bool MShellItem::Rename(const std::string& name) {
 
 int MShellItem::ChildCount() {
     if (!children_) Fill(shell::SHCONTF_FOLDERS | shell::SHCONTF_NONFOLDERS);
-    return children_ ? children_->Count() : 0;
+    if (!children_) return 0;
+    if (child_count_ < 0) child_count_ = children_->Count();
+    return child_count_;
 }
 
 MShellItem* MShellItem::GetChild(int index) {

@@ -72,6 +72,9 @@ class MShellItem : public MPidl {
     // The child GetChild found last, so walking the children in order costs one step each.
     int cursor_index_ = -1;
     MItem* cursor_ = nullptr;
+    // The children's number, counted once after each enumeration (the list is linked, and the
+    // view asks for the number at every paint and hit test); -1 until counted.
+    int child_count_ = -1;
 };
 
 // The absolute list of the item a path text names; none when it cannot be parsed. Raises
@@ -87,6 +90,7 @@ bool MShellItem::Enumerate(std::uint32_t flags, MakeChild makeChild) {
     auto lists = folder->EnumObjects(flags);
     if (!lists) return false;
     ForgetChildCursor();
+    child_count_ = -1;
     children_->Clear();
     // Linked here and handed over as one chain: appending one at a time walks the list each time.
     MItem* first = nullptr;

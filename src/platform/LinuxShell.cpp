@@ -31,6 +31,9 @@ using shell::ItemView;
 
 constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX of the usual Linux file systems
 constexpr char kHomeItemName[] = "Home";    // the home item's name; only its kind counts
+constexpr std::uint32_t kFolderBits = shell::SFGAO_FOLDER | shell::SFGAO_FILESYSANCESTOR;
+constexpr std::uint32_t kChangeBits =
+    shell::SFGAO_CANRENAME | shell::SFGAO_CANDELETE | shell::SFGAO_CANMOVE;
 
 // A resolved item: what it is and, below the file system, its absolute path.
 struct Node {
@@ -115,8 +118,12 @@ class LinuxFolder : public shell::ShellFolder {
     std::optional<IdList> ParseDisplayName(std::string_view displayName) override;
     Dib GetIcon(const IdList& relative, shell::IconSize size) override;
     std::string GetTypeName(const IdList& relative) override;
+    std::optional<shell::ItemFacts> GetItemFacts(const IdList& relative,
+                                                 std::uint32_t mask) override;
 
   private:
+    // The attribute bits of a node whose stat is info.
+    std::uint32_t AttributesOf(const Node& node, const struct stat& info, std::uint32_t mask) const;
     std::optional<Node> Child(const Node& parent, const ItemView& item) const;
     std::optional<Node> Resolve(const IdList& relative) const;
     // The directory whose entries are this folder's file-system children.
@@ -262,25 +269,51 @@ std::optional<std::string> LinuxFolder::GetDisplayNameOf(const IdList& relative,
 }
 
 std::uint32_t LinuxFolder::GetAttributesOf(const IdList& relative, std::uint32_t mask) {
-    constexpr std::uint32_t kFolderBits = shell::SFGAO_FOLDER | shell::SFGAO_FILESYSANCESTOR;
-    constexpr std::uint32_t kChangeBits =
-        shell::SFGAO_CANRENAME | shell::SFGAO_CANDELETE | shell::SFGAO_CANMOVE;
     auto node = Resolve(relative);
     if (!node) return 0;
     if (IsVirtual(*node)) return kFolderBits & mask;
     struct stat info {};
     if (!StatPath(node->path, info)) return 0;
+    return AttributesOf(*node, info, mask);
+}
+
+std::uint32_t LinuxFolder::AttributesOf(const Node& node, const struct stat& info,
+                                        std::uint32_t mask) const {
     std::uint32_t attributes = shell::SFGAO_FILESYSTEM;
     if (S_ISDIR(info.st_mode)) attributes |= kFolderBits;
-    if ((mask & shell::SFGAO_CANCOPY) != 0 && ::access(node->path.c_str(), R_OK) == 0) {
+    if ((mask & shell::SFGAO_CANCOPY) != 0 && ::access(node.path.c_str(), R_OK) == 0) {
         attributes |= shell::SFGAO_CANCOPY;
     }
     // Home and volumes stay where they are; entries change when their folder may be written.
-    if ((mask & kChangeBits) != 0 && node->kind == NodeKind::File &&
-        ::access(ParentOf(node->path).c_str(), W_OK | X_OK) == 0) {
+    if ((mask & kChangeBits) != 0 && node.kind == NodeKind::File &&
+        ::access(ParentOf(node.path).c_str(), W_OK | X_OK) == 0) {
         attributes |= kChangeBits;
     }
     return attributes & mask;
+}
+
+// One Resolve and one stat for what GetAttributesOf, GetDisplayNameOf and a stat of the path
+// would each find out.
+std::optional<shell::ItemFacts> LinuxFolder::GetItemFacts(const IdList& relative,
+                                                          std::uint32_t mask) {
+    auto node = Resolve(relative);
+    if (!node) return std::nullopt;
+    shell::ItemFacts facts;
+    if (IsVirtual(*node)) {
+        facts.Attributes = kFolderBits & mask;
+        facts.ParsingName =
+            node->kind == NodeKind::Desktop ? kDesktopParsingName : kComputerParsingName;
+        return facts;
+    }
+    facts.ParsingName = node->path;
+    struct stat info {};
+    if (!StatPath(node->path, info)) return facts;
+    facts.Attributes = AttributesOf(*node, info, mask);
+    facts.Found = true;
+    facts.Directory = S_ISDIR(info.st_mode);
+    facts.Size = info.st_size;
+    facts.ModifiedTime = info.st_mtime;
+    return facts;
 }
 
 std::optional<IdList> LinuxFolder::SetNameOf(const IdList& relative, std::string_view name,

@@ -42,6 +42,17 @@ inline constexpr int CSIDL_DRIVES = 17;
 
 enum class IconSize { Small, Large };
 
+// What one query tells about an item: its attributes and, for a file-system item, its path and
+// what the file system says about it.
+struct ItemFacts {
+    std::uint32_t Attributes = 0;  // within the mask asked for
+    std::string ParsingName;       // as GetDisplayNameOf with SHGDN_FORPARSING
+    bool Found = false;            // the file system has the item (file-system items only)
+    bool Directory = false;
+    std::int64_t Size = 0;          // bytes
+    std::int64_t ModifiedTime = 0;  // seconds since 1970-01-01 UTC
+};
+
 // A folder of the namespace. Relative lists name items below this folder (one item for a child,
 // more for deeper items); the empty list names the folder itself. Every operation is safe on
 // any bytes: a list that names nothing gives the operation's refusal value.
@@ -70,6 +81,13 @@ class ShellFolder {
     virtual Dib GetIcon(const IdList& relative, IconSize size) = 0;
     // The item's type description in the user's language; empty when there is none.
     virtual std::string GetTypeName(const IdList& relative) = 0;
+    // Attributes (within mask), parsing name and file facts in one query, for listing many
+    // items; nullopt when the folder does not offer it (ask one thing at a time then) or the
+    // item is unknown.
+    virtual std::optional<ItemFacts> GetItemFacts(const IdList& /*relative*/,
+                                                  std::uint32_t /*mask*/) {
+        return std::nullopt;
+    }
 };
 
 using FolderPtr = std::shared_ptr<ShellFolder>;

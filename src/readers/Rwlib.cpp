@@ -23,18 +23,33 @@ constexpr std::int32_t kMaxPaletteBits = 8;
 // Decoding failures of library reads reach no user: the factory simply finds no reader.
 void RWPixImageError(TPixImage&, std::int16_t, const std::string&) {}
 
-// The shared component with the settings the main window gives it.
+// Where every thread's component looks first for the codec modules.
+struct ModuleFolderSetting {
+    std::mutex lock;
+    std::string folder;
+};
+
+ModuleFolderSetting& ModuleFolder() {
+    static ModuleFolderSetting setting;
+    return setting;
+}
+
+// A component with the settings the main window gives it. Each thread has its own, so threads
+// that decode at the same time never wait for each other; the lock still keeps a thread's own
+// load-copy sequence in one piece.
 struct SharedComponent {
     TPixImage image;
     std::mutex lock;
     SharedComponent() {
         image.ImageReadRes = TImageReadRes::lAutoMatic;
         image.OnImageError = RWPixImageError;
+        std::lock_guard guard(ModuleFolder().lock);
+        image.ModuleFolder = ModuleFolder().folder;
     }
 };
 
 SharedComponent& Shared() {
-    static SharedComponent shared;
+    thread_local SharedComponent shared;
     return shared;
 }
 
@@ -61,6 +76,10 @@ std::mutex& RWPixImageLock() {
 }
 
 void RegisterLibraryReader(const std::string& moduleFolder) {
+    {
+        std::lock_guard lock(ModuleFolder().lock);
+        ModuleFolder().folder = moduleFolder;
+    }
     {
         std::lock_guard lock(RWPixImageLock());
         RWPixImage().ModuleFolder = moduleFolder;

@@ -50,12 +50,14 @@ class MDiskLIB : public MDiskImage {
     std::int32_t full_height_ = 0;
 };
 
-// The one component every library read goes through (the main window's hidden RWPixImage):
-// automatic read depth, errors ignored. Hold RWPixImageLock() around any use of it.
+// The component library reads of the calling thread go through (on the main thread, the main
+// window's hidden RWPixImage): automatic read depth, errors ignored, one per thread so that
+// decoding threads run side by side. Hold RWPixImageLock() around any use of it.
 TPixImage& RWPixImage();
 std::mutex& RWPixImageLock();
 
-// Makes MDiskLIB the factory's fallback. moduleFolder is searched first for the codec modules.
+// Makes MDiskLIB the factory's fallback. moduleFolder is searched first for the codec modules
+// by the components of every thread, also those made later.
 void RegisterLibraryReader(const std::string& moduleFolder = std::string());
 
 }  // namespace pixelary

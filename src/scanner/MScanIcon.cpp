@@ -2,6 +2,7 @@
 #include "scanner/MScanIcon.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "cache/MCacheFile.h"
@@ -19,6 +20,10 @@ namespace {
 constexpr std::size_t kFormatKeyLength = 3;
 constexpr int kProgressDone = -1;
 constexpr std::int64_t kPercent = 100;
+constexpr std::size_t kJobsPerThread = 3;
+// How long the scanner thread waits for a decode before it looks at its terminate flag and at
+// the entries in view again.
+constexpr std::chrono::milliseconds kReadyWait(10);
 
 }  // namespace
 
@@ -49,16 +54,106 @@ void MScanIcon::Start(MExplorerItem* folder, std::int32_t boxWidth, std::int32_t
     Start(explorer_entries_.get(), boxWidth, boxHeight);
 }
 
+void MScanIcon::SetVisibleRange(int first, int count) {
+    std::lock_guard lock(visible_mutex_);
+    visible_request_ = std::make_pair(first, count);
+}
+
 void MScanIcon::Execute() {
     if (ScanFolder == nullptr || EntryCount <= 0) return;
-    Index = 0;
-    while (!Terminated() && Index < EntryCount) {
-        Synchronize([this] { FetchEntry(); });
-        if (!EntryPath.empty() && MakeThumbnail()) Synchronize([this] { StoreThumbnail(); });
-        ++Index;
-        Synchronize([this] { ReportProgress(); });
+    ScanOrder order(EntryCount);
+    // Declared before the pool, so the pool (and its threads) end before the jobs they hold.
+    std::deque<std::unique_ptr<ScanJob>> pending;  // in the order given out
+    DecodePool pool(DecodeThreads, [this](ScanJob& job) { MakeJobThumbnail(job); });
+    // Enough jobs ahead to keep every thread busy, few enough that a scroll takes effect soon.
+    const std::size_t window = static_cast<std::size_t>(pool.ThreadCount()) * kJobsPerThread;
+    int done = 0;
+    while (!Terminated() && done < EntryCount) {
+        Dispatch(order, pool, pending, window);
+        JobList ready = TakeReady(pool, pending);
+        Deliver(ready, done);
     }
+    pool.Stop();
     Synchronize([this] { ReportDone(); });
+}
+
+// Gives out the next entries, the requested ones in view first: their snapshots are taken in
+// one hand-over, the files among them go to the pool.
+void MScanIcon::Dispatch(ScanOrder& order, DecodePool& pool,
+                         std::deque<std::unique_ptr<ScanJob>>& pending, std::size_t window) {
+    {
+        std::lock_guard lock(visible_mutex_);
+        if (visible_request_) order.Prefer(visible_request_->first, visible_request_->second);
+        visible_request_.reset();
+    }
+    JobList jobs;
+    while (pending.size() + jobs.size() < window) {
+        const int index = order.Next();
+        if (index < 0) break;
+        jobs.push_back(std::make_unique<ScanJob>());
+        jobs.back()->Index = index;
+    }
+    if (jobs.empty()) return;
+    Synchronize([&] {
+        for (auto& job : jobs) {
+            std::optional<EntrySnapshot> entry = FetchSnapshot(job->Index);
+            if (!entry) continue;
+            job->Entry = std::move(*entry);
+            job->Valid = true;
+        }
+    });
+    for (auto& job : jobs) {
+        job->NeedsDecode = job->Valid && job->Entry.Path.size() >= kFormatKeyLength + 1 &&
+                           ThumbnailKindOf(FormatKey(job->Entry.Path)) != ThumbnailKind::None;
+        if (job->NeedsDecode) pool.Submit(job.get());
+        pending.push_back(std::move(job));
+    }
+}
+
+// The jobs at the front of the line that are finished; waits a little for the first one.
+MScanIcon::JobList MScanIcon::TakeReady(DecodePool& pool,
+                                        std::deque<std::unique_ptr<ScanJob>>& pending) {
+    JobList ready;
+    auto wait = kReadyWait;
+    while (!pending.empty()) {
+        ScanJob* front = pending.front().get();
+        if (front->NeedsDecode && !pool.WaitReady(front, wait)) break;
+        ready.push_back(std::move(pending.front()));
+        pending.pop_front();
+        wait = std::chrono::milliseconds(0);  // the rest only when already finished
+    }
+    return ready;
+}
+
+// Hands the finished jobs over in order. A thumbnail new to the cache is stored there just
+// before its own hand-over, as a single-threaded scan would, so a scan stopped at an entry has
+// cached exactly the thumbnails it handed over (and the one in hand).
+void MScanIcon::Deliver(JobList& ready, int& done) {
+    JobList batch;
+    for (auto& job : ready) {
+        if (!job->Bitmap.IsEmpty() && !job->FromCache) {
+            HandOverBatch(batch, done);
+            if (Terminated()) return;
+            StoreInCache(job->Entry, job->Bitmap);
+        }
+        batch.push_back(std::move(job));
+    }
+    HandOverBatch(batch, done);
+}
+
+void MScanIcon::HandOverBatch(JobList& batch, int& done) {
+    if (batch.empty()) return;
+    for (const auto& job : batch) {
+        if (job->Bitmap.IsEmpty()) continue;
+        ++(job->FromCache ? CacheHits : ThumbnailsMade);
+    }
+    Synchronize([&] {
+        for (const auto& job : batch) {
+            StoreThumbnailAt(job->Index, job->Bitmap);
+            ReportProgressOf(++done);
+        }
+    });
+    batch.clear();
 }
 
 // ---- main-thread steps ----
@@ -68,33 +163,44 @@ void MScanIcon::FetchEntry() {
     EntrySize = 0;
     EntryDate = 0;
     EntryValid = 0;
-    if (Terminated() || ScanFolder == nullptr) return;
-    std::optional<EntrySnapshot> entry;
-    try {
-        entry = ScanFolder->FileEntry(Index);
-    } catch (const std::exception&) {
-        return;  // an entry that cannot be read keeps its icon; the scan goes on
-    }
+    std::optional<EntrySnapshot> entry = FetchSnapshot(Index);
     if (!entry) return;
-    EntryPath = entry->Path;
+    EntryPath = std::move(entry->Path);
     EntrySize = entry->Size;
     EntryDate = entry->Date;
     EntryValid = 1;
 }
 
-void MScanIcon::StoreThumbnail() {
-    if (Terminated() || WorkBitmap.IsEmpty() || ScanFolder == nullptr) return;
+std::optional<EntrySnapshot> MScanIcon::FetchSnapshot(int index) {
+    if (Terminated() || ScanFolder == nullptr) return std::nullopt;
     try {
-        ScanFolder->SetLargeImage(Index, WorkBitmap);
+        return ScanFolder->FileEntry(index);
+    } catch (const std::exception&) {
+        return std::nullopt;  // an entry that cannot be read keeps its icon; the scan goes on
+    }
+}
+
+void MScanIcon::StoreThumbnail() {
+    StoreThumbnailAt(Index, WorkBitmap);
+}
+
+void MScanIcon::StoreThumbnailAt(int index, const Dib& thumbnail) {
+    if (Terminated() || thumbnail.IsEmpty() || ScanFolder == nullptr) return;
+    try {
+        ScanFolder->SetLargeImage(index, thumbnail);
     } catch (const std::exception&) {
         return;  // the entry keeps its icon
     }
-    view_.InvalidateItem(Index);
+    view_.InvalidateItem(index);
 }
 
 void MScanIcon::ReportProgress() {
+    ReportProgressOf(Index);
+}
+
+void MScanIcon::ReportProgressOf(int done) {
     if (Terminated() || EntryCount <= 0) return;
-    view_.SetProgress(static_cast<int>(std::int64_t{Index} * kPercent / EntryCount));
+    view_.SetProgress(static_cast<int>(std::int64_t{done} * kPercent / EntryCount));
 }
 
 void MScanIcon::ReportDone() {
@@ -105,24 +211,14 @@ void MScanIcon::ReportDone() {
 
 bool MScanIcon::MakeThumbnail() {
     if (EntryPath.size() < kFormatKeyLength + 1 || Terminated()) return false;
-    try {
-        return MakeThumbnailUnguarded();
-    } catch (const std::exception&) {
-        // Any failure, not only the program's own errors, costs this entry its thumbnail and
-        // nothing more: the scan goes on with the next entry.
-        WorkBitmap = Dib();
-        return false;
-    }
-}
-
-bool MScanIcon::MakeThumbnailUnguarded() {
-    const std::string key = FormatKey(EntryPath);
-    WorkBitmap = Dib();
-    if (ThumbnailKindOf(key) == ThumbnailKind::None) return false;
-    const bool from_cache = CacheLookup();
-    if (!from_cache) WorkBitmap = MakeFileThumbnail(EntryPath, key, BoxWidth, BoxHeight);
-    if (WorkBitmap.IsEmpty()) return false;
-    if (from_cache) {
+    ScanJob job;
+    job.Index = Index;
+    job.Entry = EntrySnapshot{EntryPath, EntrySize, EntryDate};
+    job.Valid = EntryValid != 0;
+    const bool made = MakeJobThumbnail(job);
+    WorkBitmap = std::move(job.Bitmap);
+    if (!made) return false;
+    if (job.FromCache) {
         ++CacheHits;
     } else {
         ++ThumbnailsMade;
@@ -131,14 +227,35 @@ bool MScanIcon::MakeThumbnailUnguarded() {
     return true;
 }
 
+// Takes the thumbnail from the cache or decodes it; runs on the decoding threads.
+bool MScanIcon::MakeJobThumbnail(ScanJob& job) {
+    job.Bitmap = Dib();
+    job.FromCache = false;
+    if (job.Entry.Path.size() < kFormatKeyLength + 1 || Terminated()) return false;
+    try {
+        const std::string key = FormatKey(job.Entry.Path);
+        if (ThumbnailKindOf(key) == ThumbnailKind::None) return false;
+        job.FromCache = LookupCached(job);
+        if (!job.FromCache) {
+            job.Bitmap = MakeFileThumbnail(job.Entry.Path, key, BoxWidth, BoxHeight);
+        }
+    } catch (const std::exception&) {
+        // Any failure, not only the program's own errors, costs this entry its thumbnail and
+        // nothing more: the scan goes on with the next entry.
+        job.Bitmap = Dib();
+        return false;
+    }
+    return !job.Bitmap.IsEmpty();
+}
+
 // Finds the record of the snapshot as one step under the cache's lock: the first record with
 // the path whose size and date match. With ReloadImages the record is dropped instead.
-bool MScanIcon::FindCachedImage(std::string& imagePath) {
+bool MScanIcon::FindCachedImage(const EntrySnapshot& entry, std::string& imagePath) {
     auto lock = Cache->Lock();
-    for (int pos = Cache->IndexOf(EntryPath, 0); pos >= 0;
-         pos = Cache->IndexOf(EntryPath, pos + 1)) {
+    for (int pos = Cache->IndexOf(entry.Path, 0); pos >= 0;
+         pos = Cache->IndexOf(entry.Path, pos + 1)) {
         MCacheFile* record = Cache->Item(pos);
-        if (!record->Matches(EntryPath, EntrySize, EntryDate)) continue;
+        if (!record->Matches(entry.Path, entry.Size, entry.Date)) continue;
         if (ReloadImages != 0) {
             Cache->Delete(pos);  // its file goes at the next sweep
             return false;
@@ -151,23 +268,36 @@ bool MScanIcon::FindCachedImage(std::string& imagePath) {
 }
 
 bool MScanIcon::CacheLookup() {
-    if (Terminated() || EntryValid == 0 || Cache == nullptr) return false;
+    ScanJob job;
+    job.Entry = EntrySnapshot{EntryPath, EntrySize, EntryDate};
+    job.Valid = EntryValid != 0;
+    const bool hit = LookupCached(job);
+    if (hit) WorkBitmap = std::move(job.Bitmap);
+    return hit;
+}
+
+bool MScanIcon::LookupCached(ScanJob& job) {
+    if (Terminated() || !job.Valid || Cache == nullptr) return false;
     std::string image_path;
-    if (!FindCachedImage(image_path)) return false;
+    if (!FindCachedImage(job.Entry, image_path)) return false;
     try {
-        WorkBitmap = Dib::LoadFromFile(image_path);
+        job.Bitmap = Dib::LoadFromFile(image_path);
     } catch (const Exception&) {
-        WorkBitmap = Dib();  // a hit without a readable image: the entry keeps its icon
+        job.Bitmap = Dib();  // a hit without a readable image: the entry keeps its icon
     }
     return true;
 }
 
 void MScanIcon::CacheStore() {
+    StoreInCache(EntrySnapshot{EntryPath, EntrySize, EntryDate}, WorkBitmap);
+}
+
+void MScanIcon::StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail) {
     if (Terminated() || Cache == nullptr) return;
     auto record = std::make_unique<MCacheFile>();
-    record->SourcePath = EntryPath;
-    record->SourceSize = EntrySize;
-    record->SourceDate = EntryDate;
+    record->SourcePath = entry.Path;
+    record->SourceSize = entry.Size;
+    record->SourceDate = entry.Date;
     record->LastUsed = dosdate::Now();
     // The file is made and indexed under the lock, so a directory changed meanwhile by the
     // options never receives a thumbnail that its index does not name.
@@ -176,7 +306,7 @@ void MScanIcon::CacheStore() {
         const std::string path =
             CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
-        WorkBitmap.SaveToFile(path);
+        thumbnail.SaveToFile(path);
     } catch (const Exception&) {
         return;  // no record; an empty file goes at the next sweep
     }

@@ -2,10 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/Dib.h"
+#include "scanner/DecodePool.h"
 #include "scanner/ScanEntries.h"
 #include "scanner/WorkerThread.h"
 
@@ -15,7 +21,9 @@ class MCacheFileManager;
 class MExplorerItem;
 
 // The background worker that turns the file entries of the shown folder into thumbnails, taken
-// from the thumbnail cache or decoded at thumbnail size, walking the entries once in order.
+// from the thumbnail cache or decoded at thumbnail size, each entry once: in order, except that
+// the entries in view go first. A pool of decoding threads works ahead; the scanner thread alone
+// talks to the main thread, handing the thumbnails over in the order it gave the entries out.
 // Entries and the view are touched only on the main thread, through the hand-over.
 class MScanIcon : public WorkerThread {
   public:
@@ -30,6 +38,12 @@ class MScanIcon : public WorkerThread {
     // Only the first call does anything.
     void Start(ScanEntries* folder, std::int32_t boxWidth, std::int32_t boxHeight);
     void Start(MExplorerItem* folder, std::int32_t boxWidth, std::int32_t boxHeight);
+
+    // Main thread: the entries [first, first + count) are in view; those not yet given out are
+    // scanned next. Any later call replaces the earlier range.
+    void SetVisibleRange(int first, int count);
+    // Decoding threads the scan uses; set before Start (default DecodeThreadCount()).
+    int DecodeThreads = DecodeThreadCount();
 
     // The steps of the thread body, public so that each can be exercised on its own.
     // Main thread (through the hand-over):
@@ -65,8 +79,26 @@ class MScanIcon : public WorkerThread {
     void Execute() override;
 
   private:
-    bool MakeThumbnailUnguarded();
-    bool FindCachedImage(std::string& imagePath);
+    using JobList = std::vector<std::unique_ptr<ScanJob>>;
+
+    // Scanner thread.
+    void Dispatch(ScanOrder& order, DecodePool& pool, std::deque<std::unique_ptr<ScanJob>>& pending,
+                  std::size_t window);
+    JobList TakeReady(DecodePool& pool, std::deque<std::unique_ptr<ScanJob>>& pending);
+    void Deliver(JobList& ready, int& done);
+    void HandOverBatch(JobList& batch, int& done);
+    // Main thread.
+    std::optional<EntrySnapshot> FetchSnapshot(int index);
+    void StoreThumbnailAt(int index, const Dib& thumbnail);
+    void ReportProgressOf(int done);
+    // Decoding threads (and the single-entry steps).
+    bool MakeJobThumbnail(ScanJob& job);
+    bool LookupCached(ScanJob& job);
+    bool FindCachedImage(const EntrySnapshot& entry, std::string& imagePath);
+    void StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail);
+
+    std::mutex visible_mutex_;
+    std::optional<std::pair<int, int>> visible_request_;  // first, count; taken by the scanner
 
     ScanView& view_;
     std::unique_ptr<ScanEntries> explorer_entries_;

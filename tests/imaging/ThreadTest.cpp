@@ -2,6 +2,7 @@
 // The component and the library reader used from two threads at once.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "TestSupport.h"
@@ -66,6 +67,26 @@ TEST(PixImageThreads, TheSharedLibraryReaderServesTwoThreads) {
     SetLibraryReaderFactory(nullptr);
     EXPECT_EQ(good1, kRounds);
     EXPECT_EQ(good2, kRounds);
+}
+
+// Each thread decodes with its own component: a thread in the middle of a library read (holding
+// its component's lock) never holds up another thread's read.
+TEST(PixImageThreads, EachThreadReadsThroughItsOwnComponent) {
+    RegisterLibraryReader(PIXELARY_BIN_DIR);
+    std::unique_lock busy(RWPixImageLock());
+    TPixImage* const mine = &RWPixImage();
+    auto other = std::async(std::launch::async, [] {
+        auto reader = CreateDiskImage(test::Fixture("jpeg/grey.jpg"), "jpg");
+        return std::make_pair(&RWPixImage(), reader ? reader->GetWidth() : -1);
+    });
+    // A shared component would keep the other thread waiting for the lock held here.
+    const bool finished = other.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    busy.unlock();
+    ASSERT_TRUE(finished);
+    const auto [theirs, width] = other.get();
+    SetLibraryReaderFactory(nullptr);
+    EXPECT_NE(theirs, mine);
+    EXPECT_EQ(width, 40);
 }
 
 }  // namespace

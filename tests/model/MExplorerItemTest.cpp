@@ -180,6 +180,66 @@ TEST_F(MExplorerItemTest, SortsByEachKeyInEitherDirection) {
     EXPECT_EQ(Order(pics), "beta Alpha 相片.tif photojpg file. dog.png Cat.JPG b.png");
 }
 
+// The sort works on facts and collation keys made once per entry; its order must be the one the
+// comparison that asks the shell every time gives, for every key and direction, with equal keys,
+// folders, and texts the locale collates alike (composed and decomposed accents, full-width and
+// supplementary characters, case).
+TEST_F(MExplorerItemTest, KeptKeysSortAsTheComparisonThatAsksEveryTime) {
+    const char* const names[] = {"a.jpg",
+                                 "A.jpg",
+                                 "a.JPG",
+                                 "b.jpg",
+                                 "B.png",
+                                 "\xC3\xA9t\xC3\xA9.png",
+                                 "e\xCC\x81te\xCC\x81.png",
+                                 "\xEF\xBC\xA1.bmp",
+                                 "\xF0\x9F\x93\xB7.bmp",
+                                 "\xE7\x9B\xB8\xE7\x89\x87.tif",
+                                 "photo 10.jpg",
+                                 "photo 9.jpg",
+                                 "photo.jpg.bak",
+                                 "x",
+                                 "x.",
+                                 "y.a",
+                                 "y.b",
+                                 "z.a"};
+    tree.Folder("home/many");
+    int n = 0;
+    for (const char* name : names) {
+        // Sizes and dates repeat, so size and date keys fall back to the names often.
+        tree.File(std::string("home/many/") + name, static_cast<std::size_t>(n % 3),
+                  k2019 + (n % 4) * kYear);
+        ++n;
+    }
+    for (const char* folder : {"Zeta", "alpha", "\xC3\x84pfel", "10"}) {
+        tree.Folder(std::string("home/many/") + folder);
+        TempTree::SetTime(tree.Path(std::string("home/many/") + folder), k2019);
+    }
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
+        QLocale::setDefault(locale);
+        for (std::int32_t key = kSortByName; key <= kSortByDate; ++key) {
+            for (bool ascending : {true, false}) {
+                MExplorerItem many(tree.Path("home/many"));
+                many.SetSortKey(key);
+                many.SetAscending(ascending);
+                many.Fill(kBoth);
+                ASSERT_EQ(many.ChildCount(), 22);
+                const std::string order = Order(many);
+                for (int i = 0; i + 1 < many.ChildCount(); ++i) {
+                    EXPECT_LE(MExplorerItem::Compare(*many.GetChild(i), *many.GetChild(i + 1), key,
+                                                     ascending),
+                              0)
+                        << locale.name().toStdString() << " key " << key << " ascending "
+                        << ascending << ": " << order;
+                }
+                for (int i = 0; i < 4; ++i) {
+                    EXPECT_NE(many.GetChild(i)->GetAttributes(shell::SFGAO_FOLDER), 0u) << order;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(MExplorerItemTest, TheSortKeyIsUsedByTheFirstFill) {
     MExplorerItem pics(tree.Path("home/pics"));
     pics.SetSortKey(kSortBySize);

@@ -142,7 +142,7 @@ TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
     EXPECT_EQ(entries.LargeImage(1).Width(), 94);
     EXPECT_EQ(entries.LargeImage(2).Width(), 94);
     EXPECT_EQ(entries.LargeImage(2).Height(), 47);
-    EXPECT_EQ(library.keys, (std::vector<std::string>{"gif", "jpg", "jpg"}));
+    EXPECT_EQ(library.SortedKeys(), (std::vector<std::string>{"gif", "jpg", "jpg"}));
     EXPECT_EQ(view.invalidated, (std::vector<int>{1, 2}));
 }
 
@@ -156,7 +156,7 @@ TEST_F(ScanTest, LongerExtensionsAreThumbnailed) {
     DirectoryScanEntries entries = Scan(view);
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(entries.LargeImage(i).IsEmpty()) << i;
     EXPECT_EQ(entries.LargeImage(3).Width(), 93);  // 37 x 23 fitted into the box
-    EXPECT_EQ(library.keys, (std::vector<std::string>{"jpg", "jpg", "jpg"}));
+    EXPECT_EQ(library.SortedKeys(), (std::vector<std::string>{"jpg", "jpg", "jpg"}));
     EXPECT_EQ(cache.Count(), 4);
 }
 

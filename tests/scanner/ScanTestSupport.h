@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,7 +71,11 @@ class FakeLibrary {
     FakeLibrary() {
         SetLibraryReaderFactory([this](const std::string& path, const std::string& key) {
             ++calls;
-            keys.push_back(key);  // only the worker calls
+            {
+                std::lock_guard lock(mutex);  // every decoding thread calls
+                keys.push_back(key);
+            }
+            if (delay.count() > 0) std::this_thread::sleep_for(delay);
             std::FILE* file = std::fopen(path.c_str(), "rb");
             char head[3] = {};
             const bool bad = file != nullptr && std::fread(head, 1, 3, file) == 3 &&
@@ -82,8 +89,19 @@ class FakeLibrary {
     FakeLibrary(const FakeLibrary&) = delete;
     FakeLibrary& operator=(const FakeLibrary&) = delete;
 
+    // The keys asked for, in any order (the decoding threads may take them in any order).
+    std::vector<std::string> SortedKeys() {
+        std::lock_guard lock(mutex);
+        std::vector<std::string> sorted = keys;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+
     std::atomic<int> calls{0};
+    std::mutex mutex;
     std::vector<std::string> keys;
+    // How long each decode takes; set before a scan starts.
+    std::chrono::milliseconds delay{0};
 };
 
 }  // namespace pixelary::testing
