@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest>
 
@@ -227,7 +228,7 @@ class GridKeysTest : public QObject {
         QCOMPARE(opened_.last(), folder_ + "/dirA/inner.txt");
     }
 
-    void KeysReachTheGridAfterADoubleClickOpenedAFolder() {
+    void KeysReachTheGridAfterTheMouseChangedTheFolder() {
         const QPoint thumb = CellRect(form_->CurrentGrid(), 0).topLeft() + cell::kThumbBox.center();
         QTest::mouseClick(form_->ItemPaint, Qt::LeftButton, {}, thumb);
         QTest::mouseDClick(form_->ItemPaint, Qt::LeftButton, {}, thumb);
@@ -236,6 +237,14 @@ class GridKeysTest : public QObject {
         Press(Qt::Key_Down);
         QCOMPARE(form_->FocusIndex, 0);
         QCOMPARE(SelectedEntries(*form_), QList<int>({0}));
+        // A tool button takes no focus, and the load it starts leaves none: the keys still
+        // belong to the grid.
+        QTest::mouseClick(form_->UpPathBtn, Qt::LeftButton);
+        QCOMPARE(ShownFolderName(*form_), QStringLiteral("鍵盤"));
+        Press(Qt::Key_End);
+        QCOMPARE(form_->FocusIndex, 11);
+        QCOMPARE(SelectedEntries(*form_), QList<int>({11}));
+        QVERIFY(form_->ItemScrollBox->hasFocus());
     }
 
     void BackspaceAndAltArrowsGoUpBackAndForward() {
