@@ -36,6 +36,12 @@ class GridKeyFilter : public QObject {
                     return used;
                 }
                 break;
+            case QEvent::WindowActivate:
+                // Sent before the window picks a control for the keys: with none picked (a load
+                // leaves none), the grid takes them rather than the first tool button.
+                if (watched == form_ && !form_->focusWidget())
+                    grid->setFocus(Qt::ActiveWindowFocusReason);
+                break;
             case QEvent::FocusIn:
             case QEvent::FocusOut:
                 // The focus rectangle shows only while the grid has the keyboard.

@@ -85,6 +85,18 @@ class GridKeysTest : public QObject {
     }
     void cleanup() { form_.reset(); }
 
+    void TheGridHasTheKeysWhenTheWindowOpens() {
+        TMainForm form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(form.EntryCount() > 0);  // the desktop
+        QVERIFY(form.ItemScrollBox->hasFocus());
+        QTest::keyClick(form.windowHandle(), Qt::Key_Right);
+        QCOMPARE(form.FocusIndex, 0);
+        QCOMPARE(SelectedEntries(form), QList<int>({0}));
+    }
+
     void ArrowsHomeAndEndMoveTheFocusAndSelectIt() {
         const int columns = form_->Columns;
         Press(Qt::Key_Down);  // the first move only puts the focus on the first entry
