@@ -102,6 +102,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     ExecuteFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     InstallFileOps();
+    InstallGridKeys();
     RenameOriginal.clear();
     Progress = -1;
     History = std::make_unique<MWalkQueue>(kHistoryCapacity);

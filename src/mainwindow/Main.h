@@ -22,6 +22,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -213,6 +214,9 @@ class TMainForm : public QMainWindow {
     // The grid as last laid out by ArrangeItems.
     GridLayout CurrentGrid() const;
 
+    // A key pressed in the grid (MainKeys.cpp); false for a key the grid leaves alone.
+    bool ItemScrollBoxKeyDown(const QKeyEvent& event);
+
     // Scanner calls, on the main thread.
     void InvalidateItem(int index);
     void SetProgress(int value);
@@ -351,6 +355,21 @@ class TMainForm : public QMainWindow {
     void PathComboKeyPress(int key);
 
     void SetSelected(int index, bool selected);
+
+    // The keyboard in the grid (MainKeys.cpp).
+    void InstallGridKeys();
+    // The entry a movement key goes to from the focused one; -1 without entries.
+    int FocusTarget(int key) const;
+    void MoveFocus(int target, Qt::KeyboardModifiers modifiers);
+    void SetFocusIndex(int index);
+    void ToggleFocused();
+    void OpenFocused();
+    // Triggers a command, then gives the keys back to the grid when a folder load took them.
+    void RunFromGrid(QAction* command);
+    void PaintFocusRect(QPainter& painter);
+    // Where Shift with a movement key selects from: the entry last focused without Shift.
+    int selectionAnchor_ = -1;
+    std::unique_ptr<QObject> gridKeyFilter_;
     QSize NameSize(int index) const;
     QImage EntryPicture(MExplorerItem* entry) const;
     int OpenFileMouse() const;

@@ -176,6 +176,7 @@ void TMainForm::ItemPaintPaint(QPaintEvent* event) {
     if (ViewMode == kViewNormal) PaintInfoPanel();
     if (ViewMode == kViewNormal || ViewMode == kViewBrowse) {
         PaintItems(painter, event->rect(), 0, count);
+        PaintFocusRect(painter);
     }
 }
 
