@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchThumbnails.h"
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 
 #include "core/Dib.h"
 #include "readers/Rwimage.h"
+#include "scanner/DecodePool.h"
 #include "scanner/FileThumbnail.h"
 
 ThumbnailJob JobInFolder(const std::string& input, const std::string& outdir) {
@@ -43,9 +45,23 @@ bool MakeThumbnail(const ThumbnailJob& job, std::int32_t boxWidth, std::int32_t 
 
 int MakeThumbnails(const std::vector<ThumbnailJob>& jobs, std::int32_t boxWidth,
                    std::int32_t boxHeight) {
+    // The scanner's decode pool: one decoding thread per core. Each job writes only its own
+    // result, and jobs are taken in order, so the messages come roughly in the jobs' order.
+    std::vector<char> made(jobs.size(), 0);
+    std::vector<pixelary::ScanJob> tickets(jobs.size());
+    pixelary::DecodePool pool(pixelary::DecodeThreadCount(), [&](pixelary::ScanJob& ticket) {
+        const auto index = static_cast<std::size_t>(ticket.Index);
+        made[index] = MakeThumbnail(jobs[index], boxWidth, boxHeight) ? 1 : 0;
+    });
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        tickets[i].Index = static_cast<int>(i);
+        pool.Submit(&tickets[i]);
+    }
     int failed = 0;
-    for (const ThumbnailJob& job : jobs) {
-        if (!MakeThumbnail(job, boxWidth, boxHeight)) ++failed;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        while (!pool.WaitReady(&tickets[i], std::chrono::seconds(1))) {
+        }
+        if (!made[i]) ++failed;
     }
     return failed;
 }
