@@ -166,6 +166,11 @@ void TMainForm::FormDestroy() {
     SaveSettings();
 }
 
+void TMainForm::SaveState() {
+    if (shutDown_) return;
+    FormDestroy();
+}
+
 // ---- options ----------------------------------------------------------------------------------
 
 void TMainForm::CmOptionClick() {
@@ -679,6 +684,5 @@ void TMainForm::CmAboutClick() {
 // ---- print and scan ----------------------------------------------------------------------
 // Empty until the print dialog exists; the file commands live in MainFileOps.cpp, the scan
 // command in MainScan.cpp.
-
 
 }  // namespace pixelary

@@ -227,6 +227,10 @@ class TMainForm : public QMainWindow {
     void GotoFolderPath(const QString& path);
     // Hands a file to the desktop to open with its default application; replaceable by tests.
     std::function<void(const QString&)> ExecuteFile;
+    // Writes the cache index and the settings now, while the window stays open (the session
+    // manager asks this before logout); failures are reported as at exit.
+    void SaveState();
+
     // Waits (serving the scanner's calls) until the running scan has ended; false on timeout.
     bool WaitForScanner(int timeoutMs);
 
