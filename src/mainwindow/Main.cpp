@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "cache/IndexCheckpoint.h"
 #include "cache/MCacheFile.h"
 #include "mainwindow/About.h"
 #include "mainwindow/Controls.h"
@@ -127,6 +128,7 @@ void TMainForm::FormCreate() {
     } catch (const std::exception& error) {
         ShowException(this, error);
     }
+    checkpoint_ = std::make_unique<IndexCheckpoint>(*Cache);
     SkipNextMouseDown = false;
 }
 
@@ -152,6 +154,7 @@ void TMainForm::Shutdown() {
     StopScanner();
     FormDestroy();
     Folder.reset();
+    checkpoint_.reset();
     Cache.reset();
     History.reset();
     RenameOriginal.clear();
@@ -161,7 +164,8 @@ void TMainForm::FormDestroy() {
     try {
         Cache->Save();
     } catch (const std::exception& error) {
-        ShowException(this, error);
+        // A cache folder already reported as unwritable is not reported again at exit.
+        if (!cacheNoticeShown_) ShowException(this, error);
     }
     SaveSettings();
 }
@@ -186,6 +190,8 @@ void TMainForm::CmOptionClick() {
             settings.OpenFileMouse = dialog.OpenFileMouseGroup->ItemIndex();
             Cache->SetDirectory(settings.CachePath);
             Cache->SetLimit(settings.CacheSize);
+            // Written at once, so a crash before exit does not lose the choice.
+            SaveSettings();
         }
     } catch (const std::exception& error) {
         ShowException(this, error);

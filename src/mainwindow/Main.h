@@ -28,12 +28,14 @@ class QMenuBar;
 class QPainter;
 class QScrollArea;
 class QSplitter;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
 namespace pixelary {
 
 class HandOverPump;
+class IndexCheckpoint;
 class MCacheFileManager;
 class ScanView;
 class MExplorerItem;
@@ -338,6 +340,10 @@ class TMainForm : public QMainWindow {
     void CreateScannerLink();
     void StartScanner(bool reload);
     void StopScanner();
+    // Writes the cache index when a scan ends (scanDone) or when the running scan's interval is
+    // due; a cache folder that cannot be written is reported once.
+    void CheckpointIndex(bool scanDone);
+    void ShowCacheNotice(const QString& reason);
 
     // Event handlers of the controls.
     void ItemScrollBoxResize();
@@ -365,6 +371,9 @@ class TMainForm : public QMainWindow {
 
     std::unique_ptr<ScanView> scanView_;
     std::unique_ptr<HandOverPump> pump_;
+    std::unique_ptr<IndexCheckpoint> checkpoint_;
+    QTimer* checkpointTimer_ = nullptr;
+    bool cacheNoticeShown_ = false;
     bool shown_ = false;
     bool shutDown_ = false;
     std::vector<QPixmap> PathImageList;

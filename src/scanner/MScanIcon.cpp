@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/MScanIcon.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -172,13 +174,16 @@ void MScanIcon::CacheStore() {
     // The file is made and indexed under the lock, so a directory changed meanwhile by the
     // options never receives a thumbnail that its index does not name.
     auto lock = Cache->Lock();
+    std::string path;
     try {
-        const std::string path =
-            CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
+        path = CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
         WorkBitmap.SaveToFile(path);
-    } catch (const Exception&) {
-        return;  // no record; an empty file goes at the next sweep
+    } catch (const Exception& error) {
+        // No record; a part-written file would only take room that is already short.
+        if (!path.empty()) ::unlink(path.c_str());
+        Cache->NoteWriteFailure(error.what());
+        return;
     }
     Cache->Add(std::move(record));
 }
