@@ -22,6 +22,8 @@ cmake --build build/asan -j "$jobs"
 ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee -a "$log"
 
 if [ -x scripts/tsan.sh ]; then scripts/tsan.sh | tee -a "$log"; fi
+# Short crash runs: SIGKILL at random moments during scans and index and settings writes.
+scripts/crash-test.sh --short
 if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
 
 # One closing line for both ctest runs (each stops this script on a failure above).

@@ -370,7 +370,11 @@ void MCacheFileManager::Load() {
     if (directory_.empty()) return;
     const std::string path = directory_ + kIndexFileName;
     std::error_code ec;
-    if (!fs::exists(path, ec)) return;
+    if (!fs::exists(path, ec)) {
+        // A crash before the first index was written leaves thumbnails no index names.
+        Sweep();
+        return;
+    }
     ClearAll();
     {
         FileStream in(path, FileMode::OpenRead);

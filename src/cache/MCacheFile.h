@@ -92,7 +92,8 @@ class MCacheFileManager : protected MItemList {
 
     // Reads the index from Directory. A wrong signature or a missing count is an empty index;
     // a record cut short (or a stored length that does not fit the rest of the file) ends
-    // loading with EReadError, keeping the records before it. Sweeps after a complete load.
+    // loading with EReadError, keeping the records before it. Sweeps after a complete load,
+    // and when there is no index at all (the records in memory are kept).
     void Load();
     // Writes the index into Directory: a new file renamed over the old one, so a failure leaves
     // the previous index intact. Raises EFCreateError when the file cannot be written.
