@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/Cancel.h"
 #include "core/Exception.h"
 
 namespace pixelary {
@@ -27,6 +28,10 @@ struct SharedComponent {
     SharedComponent() {
         image.ImageReadRes = TImageReadRes::lAutoMatic;
         image.OnImageError = RWPixImageError;
+        // A scanner told to stop ends the decode in progress (a long Ghostscript render).
+        image.OnProgress = [](TPixImage&, std::uint16_t, bool& cancel, const std::string&) {
+            cancel = StopRequested();
+        };
     }
 };
 

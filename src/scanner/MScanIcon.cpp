@@ -8,6 +8,7 @@
 
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
+#include "core/Cancel.h"
 #include "core/DosDateTime.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
@@ -122,7 +123,11 @@ bool MScanIcon::MakeThumbnailUnguarded() {
     WorkBitmap = Dib();
     if (ThumbnailKindOf(key) == ThumbnailKind::None) return false;
     const bool from_cache = CacheLookup();
-    if (!from_cache) WorkBitmap = MakeFileThumbnail(EntryPath, key, BoxWidth, BoxHeight);
+    if (!from_cache) {
+        // A stop request ends a long decode early instead of waiting for it.
+        const CancelScope cancel([this] { return Terminated(); });
+        WorkBitmap = MakeFileThumbnail(EntryPath, key, BoxWidth, BoxHeight);
+    }
     if (WorkBitmap.IsEmpty()) return false;
     if (from_cache) {
         ++CacheHits;
