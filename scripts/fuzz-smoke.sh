@@ -42,6 +42,9 @@ for target in "${targets[@]}"; do
       fi
     done < "$target.seeds"
   fi
+  # The corpus the campaign (scripts/fuzz.sh) kept joins the seeds.
+  kept="fuzz/corpus/${name#fuzz_}"
+  if [[ -d "$kept" ]]; then find "$kept" -maxdepth 1 -type f -exec cp {} "$corpus/" \; ; fi
   echo "fuzz: $name for ${seconds}s on $(ls "$corpus" | wc -l) seeds"
   (cd "$work" && "$OLDPWD/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=0 "$corpus" 2>"$work/$name.log") || {

@@ -24,6 +24,10 @@ ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 300 | tee -
 if [ -x scripts/tsan.sh ]; then scripts/tsan.sh | tee -a "$log"; fi
 # The Debian package of the sanitizer build: installed with apt, run, removed (root only).
 scripts/package-test.sh build/asan
+# Short crash runs: SIGKILL at random moments during scans and index and settings writes.
+scripts/crash-test.sh --short
+# Short stop-anywhere run: closing or changing folders mid-scan ends within 5 s.
+scripts/stop-test.sh --short
 if [ -x scripts/fuzz-smoke.sh ]; then scripts/fuzz-smoke.sh; fi
 
 # One closing line for both ctest runs (each stops this script on a failure above).

@@ -7,12 +7,34 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStringList>
+#include <QTimer>
+#include <QWidget>
 
 #include "mainwindow/Strings.h"
 #include "metafile/MetafileLoader.h"
 #include "platform/LinuxShell.h"
+#include "platform/QuitSignals.h"
 #include "readers/Rwlib.h"
+
+namespace {
+
+constexpr int kModalRetryMs = 0;
+
+// Closes the main window the way the user would: modal dialogs first (each answered with
+// Cancel), then the window once control is back in the main loop, so no dialog's caller runs
+// on after the window has shut down.
+void CloseMainWindow(pixelary::TMainForm& form) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QTimer::singleShot(kModalRetryMs, &form, [&form] { CloseMainWindow(form); });
+        return;
+    }
+    form.close();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -26,6 +48,13 @@ int main(int argc, char* argv[]) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         form.setGeometry(screen->availableGeometry());
     }
+    // Logout, shutdown, Ctrl+C and a closed terminal end the program as its Exit command does:
+    // the scanner stopped, the cache index and the settings written.
+    pixelary::platform::QuitSignals quitSignals([&form](int) { CloseMainWindow(form); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.SaveState(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form,
+                     [&form] { CloseMainWindow(form); });
     form.showMaximized();
     // A folder named on the command line is opened after the desktop.
     const QStringList arguments = QApplication::arguments();

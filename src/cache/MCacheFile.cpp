@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "cache/UniqueName.h"
 #include "core/DosDateTime.h"
@@ -119,6 +120,21 @@ void MCacheFileManager::SetDirectory(const std::string& path) {
     const std::string chosen = usable ? path : TempDirectory();
     std::lock_guard guard(mutex_);
     directory_ = chosen.back() == '/' ? chosen : chosen + "/";
+}
+
+void MCacheFileManager::NoteWriteFailure(const std::string& message) {
+    std::lock_guard guard(mutex_);
+    if (!write_failure_) write_failure_ = message;
+}
+
+std::optional<std::string> MCacheFileManager::TakeWriteFailure() {
+    std::lock_guard guard(mutex_);
+    return std::exchange(write_failure_, std::nullopt);
+}
+
+std::uint64_t MCacheFileManager::Revision() const {
+    std::lock_guard guard(mutex_);
+    return revision_;
 }
 
 std::string MCacheFileManager::Directory() const {
@@ -252,6 +268,7 @@ void MCacheFileManager::InsertAt(int pos, std::unique_ptr<MCacheFile> record) {
     MCacheFile* node = record.release();
     Insert(pos, node);  // appends when pos is the end
     positions_.insert(positions_.begin() + pos, node);
+    ++revision_;
 }
 
 void MCacheFileManager::Add(std::unique_ptr<MCacheFile> record) {
@@ -273,6 +290,7 @@ void MCacheFileManager::DeleteAt(int i) {
     positions_.erase(positions_.begin() + i);
     Unlink(node);
     delete node;
+    ++revision_;
 }
 
 void MCacheFileManager::Delete(int i) {
@@ -285,6 +303,7 @@ void MCacheFileManager::ClearAll() {
     MItemList::Clear();
     positions_.clear();
     used_kb_ = 0;
+    ++revision_;
 }
 
 void MCacheFileManager::Clear() {
@@ -351,7 +370,11 @@ void MCacheFileManager::Load() {
     if (directory_.empty()) return;
     const std::string path = directory_ + kIndexFileName;
     std::error_code ec;
-    if (!fs::exists(path, ec)) return;
+    if (!fs::exists(path, ec)) {
+        // A crash before the first index was written leaves thumbnails no index names.
+        Sweep();
+        return;
+    }
     ClearAll();
     {
         FileStream in(path, FileMode::OpenRead);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,15 @@ class MCacheFileManager : protected MItemList {
     void SetSorted(bool sorted);
     bool Sorted() const;
 
+    // A thumbnail or the index could not be written into Directory (read-only folder, full
+    // disk): the first such failure is kept until taken, so the user is told once.
+    void NoteWriteFailure(const std::string& message);
+    std::optional<std::string> TakeWriteFailure();
+
+    // Grows with every record added, deleted or cleared (not with last-use stamps), so a
+    // writer can tell whether the index changed since it last wrote it.
+    std::uint64_t Revision() const;
+
     int Count() const;
     // Record at position i, or nullptr. The record stays valid until it is deleted or evicted.
     MCacheFile* Item(int i) const;
@@ -82,7 +92,8 @@ class MCacheFileManager : protected MItemList {
 
     // Reads the index from Directory. A wrong signature or a missing count is an empty index;
     // a record cut short (or a stored length that does not fit the rest of the file) ends
-    // loading with EReadError, keeping the records before it. Sweeps after a complete load.
+    // loading with EReadError, keeping the records before it. Sweeps after a complete load,
+    // and when there is no index at all (the records in memory are kept).
     void Load();
     // Writes the index into Directory: a new file renamed over the old one, so a failure leaves
     // the previous index intact. Raises EFCreateError when the file cannot be written.
@@ -110,6 +121,8 @@ class MCacheFileManager : protected MItemList {
     std::string directory_;
     std::int32_t limit_kb_ = 1;
     std::int64_t used_kb_ = 0;
+    std::uint64_t revision_ = 0;
+    std::optional<std::string> write_failure_;
     // Position -> record, mirroring the chain so halving needs no walks.
     std::vector<MCacheFile*> positions_;
 };

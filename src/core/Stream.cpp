@@ -123,6 +123,7 @@ void MemoryStream::LoadFromFile(const std::string& path) {
 void MemoryStream::SaveToFile(const std::string& path) const {
     FileStream file(path, FileMode::Create);
     file.WriteBuffer(bytes_.data(), bytes_.size());
+    file.Close();
 }
 
 // ---- FileStream ----
@@ -140,24 +141,34 @@ FileStream::~FileStream() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
+void FileStream::Close() {
+    if (file_ == nullptr) return;
+    const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) throw EWriteError();
+}
+
 std::size_t FileStream::Read(void* buffer, std::size_t count) {
-    return std::fread(buffer, 1, count, file_);
+    return file_ != nullptr ? std::fread(buffer, 1, count, file_) : 0;
 }
 
 std::size_t FileStream::Write(const void* buffer, std::size_t count) {
-    return std::fwrite(buffer, 1, count, file_);
+    return file_ != nullptr ? std::fwrite(buffer, 1, count, file_) : 0;
 }
 
 std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    const int whence =
-        origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
-    if (fseeko(file_, static_cast<off_t>(offset), whence) != 0) {
+    const int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                       : origin == SeekOrigin::Current ? SEEK_CUR
+                                                       : SEEK_END;
+    if (file_ == nullptr || fseeko(file_, static_cast<off_t>(offset), whence) != 0) {
         throw EStreamError("Stream seek error");
     }
     return static_cast<std::int64_t>(ftello(file_));
 }
 
 std::int64_t FileStream::Size() const {
+    if (file_ == nullptr) return 0;
     const off_t here = ftello(file_);
     fseeko(file_, 0, SEEK_END);
     const off_t size = ftello(file_);

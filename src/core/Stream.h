@@ -15,7 +15,7 @@ enum class SeekOrigin { Begin, Current, End };
 // Byte stream with a position. Read/Write move what they can; ReadBuffer/WriteBuffer raise
 // EReadError/EWriteError when the whole count cannot be moved.
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
 
     virtual std::size_t Read(void* buffer, std::size_t count) = 0;
@@ -48,7 +48,7 @@ public:
 
 // Growable in-memory stream; owns its bytes.
 class MemoryStream : public Stream {
-public:
+  public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
@@ -66,7 +66,7 @@ public:
     // Writes every byte to a file; raises EFCreateError when it cannot be created.
     void SaveToFile(const std::string& path) const;
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
     std::size_t position_ = 0;
 };
@@ -75,7 +75,7 @@ enum class FileMode { OpenRead, Create, OpenReadWrite };
 
 // Stream over a file on disk; the file is closed on destruction.
 class FileStream : public Stream {
-public:
+  public:
     // Raises EFOpenError (or EFCreateError for Create) with the path in the message.
     FileStream(const std::string& path, FileMode mode);
     ~FileStream() override;
@@ -86,10 +86,14 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() const override;
+    // Writes out what is buffered and closes the file; raises EWriteError when the file system
+    // did not take every byte (a full disk shows only here). Afterwards the stream reads and
+    // writes nothing.
+    void Close();
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     std::FILE* file_ = nullptr;
 };

@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "cache/IndexCheckpoint.h"
 #include "cache/MCacheFile.h"
 #include "mainwindow/About.h"
 #include "mainwindow/Controls.h"
@@ -132,6 +133,7 @@ void TMainForm::FormCreate() {
     } catch (const std::exception& error) {
         ShowException(this, error);
     }
+    checkpoint_ = std::make_unique<IndexCheckpoint>(*Cache);
     SkipNextMouseDown = false;
 }
 
@@ -157,6 +159,7 @@ void TMainForm::Shutdown() {
     StopScanner();
     FormDestroy();
     Folder.reset();
+    checkpoint_.reset();
     Cache.reset();
     History.reset();
     RenameOriginal.clear();
@@ -166,9 +169,15 @@ void TMainForm::FormDestroy() {
     try {
         Cache->Save();
     } catch (const std::exception& error) {
-        ShowException(this, error);
+        // A cache folder already reported as unwritable is not reported again at exit.
+        if (!cacheNoticeShown_) ShowException(this, error);
     }
     SaveSettings();
+}
+
+void TMainForm::SaveState() {
+    if (shutDown_) return;
+    FormDestroy();
 }
 
 // ---- options ----------------------------------------------------------------------------------
@@ -186,6 +195,8 @@ void TMainForm::CmOptionClick() {
             settings.OpenFileMouse = dialog.OpenFileMouseGroup->ItemIndex();
             Cache->SetDirectory(settings.CachePath);
             Cache->SetLimit(settings.CacheSize);
+            // Written at once, so a crash before exit does not lose the choice.
+            SaveSettings();
         }
     } catch (const std::exception& error) {
         ShowException(this, error);
@@ -684,6 +695,5 @@ void TMainForm::CmAboutClick() {
 // ---- print and scan ----------------------------------------------------------------------
 // Empty until the print dialog exists; the file commands live in MainFileOps.cpp, the scan
 // command in MainScan.cpp.
-
 
 }  // namespace pixelary

@@ -30,12 +30,14 @@ class QMenuBar;
 class QPainter;
 class QScrollArea;
 class QSplitter;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
 namespace pixelary {
 
 class HandOverPump;
+class IndexCheckpoint;
 class MCacheFileManager;
 class ScanView;
 class MExplorerItem;
@@ -232,6 +234,10 @@ class TMainForm : public QMainWindow {
     void GotoFolderPath(const QString& path);
     // Hands a file to the desktop to open with its default application; replaceable by tests.
     std::function<void(const QString&)> ExecuteFile;
+    // Writes the cache index and the settings now, while the window stays open (the session
+    // manager asks this before logout); failures are reported as at exit.
+    void SaveState();
+
     // Waits (serving the scanner's calls) until the running scan has ended; false on timeout.
     bool WaitForScanner(int timeoutMs);
 
@@ -341,6 +347,10 @@ class TMainForm : public QMainWindow {
     void StopScanner();
     // Main thread: tells a running scanner which entries the view shows now.
     void TellScannerWhatIsVisible();
+    // Writes the cache index when a scan ends (scanDone) or when the running scan's interval is
+    // due; a cache folder that cannot be written is reported once.
+    void CheckpointIndex(bool scanDone);
+    void ShowCacheNotice(const QString& reason);
 
     // Event handlers of the controls.
     void ItemScrollBoxResize();
@@ -387,6 +397,9 @@ class TMainForm : public QMainWindow {
 
     std::unique_ptr<ScanView> scanView_;
     std::unique_ptr<HandOverPump> pump_;
+    std::unique_ptr<IndexCheckpoint> checkpoint_;
+    QTimer* checkpointTimer_ = nullptr;
+    bool cacheNoticeShown_ = false;
     bool shown_ = false;
     bool shutDown_ = false;
     std::vector<QPixmap> PathImageList;

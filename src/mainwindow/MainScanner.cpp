@@ -2,9 +2,16 @@
 // The main window's side of the thumbnail scanner: starting, stopping and the view it reports to.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <chrono>
 
+#include "cache/IndexCheckpoint.h"
+#include "cache/MCacheFile.h"
+#include "core/Exception.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
@@ -18,6 +25,9 @@ namespace {
 constexpr int kThumbBoxWidth = 94;
 constexpr int kThumbBoxHeight = 78;
 constexpr int kServeSliceMs = 5;
+// How often a running scan asks whether the index is due to be written (IndexCheckpoint keeps
+// the real interval).
+constexpr int kCheckpointPollMs = 1000;
 
 // The scanner's view: its calls arrive on the main thread through the hand-over.
 class FormScanView : public ScanView {
@@ -38,6 +48,10 @@ void TMainForm::CreateScannerLink() {
     // Scrolling during a scan brings the entries in view forward.
     connect(ItemScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { TellScannerWhatIsVisible(); });
+    checkpointTimer_ = new QTimer(this);
+    checkpointTimer_->setObjectName(QStringLiteral("CheckpointTimer"));
+    checkpointTimer_->setInterval(kCheckpointPollMs);
+    connect(checkpointTimer_, &QTimer::timeout, this, [this] { CheckpointIndex(false); });
 }
 
 void TMainForm::TellScannerWhatIsVisible() {
@@ -54,6 +68,41 @@ void TMainForm::TellScannerWhatIsVisible() {
 void TMainForm::StartScanner(bool reload) {
     Scanner = std::make_unique<MScanIcon>(*scanView_, Cache.get(), reload ? 1 : 0);
     Scanner->Start(Folder.get(), kThumbBoxWidth, kThumbBoxHeight);
+    checkpointTimer_->start();
+}
+
+void TMainForm::CheckpointIndex(bool scanDone) {
+    if (shutDown_ || !checkpoint_) return;  // the exit writes the index itself
+    if (scanDone) checkpointTimer_->stop();
+    try {
+        if (scanDone) {
+            checkpoint_->SaveNow();
+        } else {
+            checkpoint_->SaveIfDue();
+        }
+    } catch (const Exception& error) {
+        Cache->NoteWriteFailure(error.what());
+    }
+    if (const auto failure = Cache->TakeWriteFailure()) {
+        qCWarning(lcMainWindow) << "cache folder not writable:" << failure->c_str();
+        ShowCacheNotice(QString::fromStdString(*failure));
+    }
+}
+
+void TMainForm::ShowCacheNotice(const QString& reason) {
+    if (cacheNoticeShown_) return;
+    cacheNoticeShown_ = true;
+    auto* notice = new QMessageBox(
+        QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+        QStringLiteral("無法寫入縮圖快取資料夾:\n%1\n(%2)\n縮圖仍會顯示,但不會存入快取。"
+                       "可在「選項」中改用其他資料夾。")
+            .arg(QString::fromStdString(Cache->Directory()), reason),
+        QMessageBox::Ok, this);
+    notice->setObjectName(QStringLiteral("CacheNotice"));
+    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->setWindowModality(Qt::NonModal);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->show();
 }
 
 void TMainForm::StopScanner() {

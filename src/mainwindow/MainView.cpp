@@ -352,6 +352,7 @@ void TMainForm::InvalidateItem(int index) {
 void TMainForm::SetProgress(int value) {
     Progress = value;
     StatusBar->InvalidatePanels();
+    if (value < 0) CheckpointIndex(true);
 }
 
 // ---- hit tests and the mouse -----------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "print/PrintSettings.h"
 
 #include <bit>
+#include <cmath>
 
 #include "core/Exception.h"
 
@@ -114,6 +115,11 @@ PrintSettings PrintSettings::FromBytes(std::span<const std::uint8_t> bytes) {
     s.Orientation = r.U32(108);
     s.Paper = r.U32(112);
     s.CutLines = r.U8(116);
+    // A length that is no number (NaN, infinite) cannot come from the dialog: a damaged file.
+    for (const double length : {s.PictureWidth, s.PictureHeight, s.LeftMargin, s.TopMargin,
+                                s.HorizontalGap, s.VerticalGap, s.FrameThickness}) {
+        if (!std::isfinite(length)) throw EInOutError(kBadStyleFileMessage);
+    }
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "core/Cancel.h"
 #include "core/Exception.h"
 #include "readers/ThumbnailSize.h"
 
@@ -45,6 +46,10 @@ struct SharedComponent {
         image.OnImageError = RWPixImageError;
         std::lock_guard guard(ModuleFolder().lock);
         image.ModuleFolder = ModuleFolder().folder;
+        // A scanner told to stop ends the decode in progress (a long Ghostscript render).
+        image.OnProgress = [](TPixImage&, std::uint16_t, bool& cancel, const std::string&) {
+            cancel = StopRequested();
+        };
     }
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/FileThumbnail.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string_view>
 
@@ -44,6 +46,13 @@ bool IsPreviewHeader(const std::uint8_t* header) {
            U16At(header, PreviewHeader::kOneOffset) == 1;
 }
 
+// Only regular files are read: opening a FIFO waits for a writer that may never come, and a
+// device (a link to /dev/zero named like a picture) may never end.
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 Dib DecodePicture(const std::string& path, const std::string& formatKey, std::int32_t boxWidth,
                   std::int32_t boxHeight) {
     const auto reader = CreateDiskImage(path, formatKey, SamplingBox{boxWidth, boxHeight});
@@ -63,6 +72,7 @@ ThumbnailKind ThumbnailKindOf(const std::string& formatKey) {
 
 Dib MakeFileThumbnail(const std::string& path, const std::string& formatKey, std::int32_t boxWidth,
                       std::int32_t boxHeight) {
+    if (ThumbnailKindOf(formatKey) == ThumbnailKind::None || !IsRegularFile(path)) return {};
     switch (ThumbnailKindOf(formatKey)) {
         case ThumbnailKind::Picture:
             return DecodePicture(path, formatKey, boxWidth, boxHeight);
@@ -75,6 +85,7 @@ Dib MakeFileThumbnail(const std::string& path, const std::string& formatKey, std
 }
 
 Dib ReadEmbeddedPreviewBitmap(const std::string& path) {
+    if (!IsRegularFile(path)) return {};
     FileStream file(path, FileMode::OpenRead);
     std::uint8_t header[PreviewHeader::kSize];
     if (file.Read(header, sizeof header) != sizeof header || !IsPreviewHeader(header)) return {};

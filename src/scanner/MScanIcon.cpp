@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/MScanIcon.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <optional>
 
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
+#include "core/Cancel.h"
 #include "core/DosDateTime.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
@@ -237,6 +240,8 @@ bool MScanIcon::MakeJobThumbnail(ScanJob& job) {
         if (ThumbnailKindOf(key) == ThumbnailKind::None) return false;
         job.FromCache = LookupCached(job);
         if (!job.FromCache) {
+            // A stop request ends a long decode early instead of waiting for it.
+            const CancelScope cancel([this] { return Terminated(); });
             job.Bitmap = MakeFileThumbnail(job.Entry.Path, key, BoxWidth, BoxHeight);
         }
     } catch (const std::exception&) {
@@ -302,13 +307,16 @@ void MScanIcon::StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail) {
     // The file is made and indexed under the lock, so a directory changed meanwhile by the
     // options never receives a thumbnail that its index does not name.
     auto lock = Cache->Lock();
+    std::string path;
     try {
-        const std::string path =
-            CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
+        path = CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
         thumbnail.SaveToFile(path);
-    } catch (const Exception&) {
-        return;  // no record; an empty file goes at the next sweep
+    } catch (const Exception& error) {
+        // No record; a part-written file would only take room that is already short.
+        if (!path.empty()) ::unlink(path.c_str());
+        Cache->NoteWriteFailure(error.what());
+        return;
     }
     Cache->Add(std::move(record));
 }

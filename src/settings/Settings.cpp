@@ -131,6 +131,9 @@ void LoadSettings(Settings& settings, QSettings& store, const std::string& windo
 }
 
 bool SaveSettings(const Settings& settings, QSettings& store) {
+    // Atomic sync (Qt's default, relied on here): the file is written anew, flushed to disk and
+    // renamed over the old one, so a crash leaves the old settings or the new, never half.
+    store.setAtomicSyncRequired(true);
     for (const Field& field : Fields()) store.setValue(field.name, field.write(settings));
     store.sync();
     return store.status() == QSettings::NoError;

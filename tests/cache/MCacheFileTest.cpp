@@ -137,6 +137,17 @@ TEST_F(CacheTest, LoadDropsRecordsWithoutImageAndSweepsOrphans) {
     EXPECT_TRUE(fs::is_directory(dir.Slash() + "PXD1D1.TMP"));
 }
 
+// A crash before the first index was written: the thumbnails made until then are orphans.
+TEST_F(CacheTest, MissingIndexSweepsOrphansAndKeepsTheRecords) {
+    AddWithFile("/p/kept.bmp", "PX0001.TMP", 1);
+    WriteFileOfSize(dir.Slash() + "PXBEEF.TMP", 10);
+    ASSERT_FALSE(fs::exists(IndexPath()));
+    cache.Load();
+    EXPECT_EQ(Paths(), std::vector<std::string>{"/p/kept.bmp"});
+    EXPECT_TRUE(fs::exists(dir.Slash() + "PX0001.TMP"));
+    EXPECT_FALSE(fs::exists(dir.Slash() + "PXBEEF.TMP"));
+}
+
 TEST_F(CacheTest, WrongSignatureOrMissingCountIsAnEmptyIndexAndSweepsEverything) {
     const auto example = ExampleIndex();
     auto bad_ninth = example;

@@ -134,6 +134,21 @@ TEST(Eps, PlainPostScriptIsRenderedByGhostscript) {
     EXPECT_GT(bottom & 0xFF, (bottom >> 16) & 0xFF);  // blue at the bottom
 }
 
+// Ghostscript may render a drawing for many seconds: the progress callback is asked while it
+// runs, and a stop request ends the render (so a scanner told to stop is not held up by it).
+TEST(Eps, StopRequestedByTheProgressCallbackEndsTheRender) {
+    if (!HaveGhostscript()) GTEST_SKIP() << "Ghostscript not installed";
+    Component c;
+    int asked = 0;
+    c.image.OnProgress = [&asked](TPixImage&, std::uint16_t, bool& cancel, const std::string&) {
+        ++asked;
+        cancel = true;
+    };
+    EXPECT_FALSE(c.Load(test::Fixture("eps/plain.eps")));
+    EXPECT_GE(asked, 1);
+    EXPECT_GE(c.errors, 1);
+}
+
 TEST(Eps, BinaryEpsUsesItsTiffPreview) {
     Component c;
     ASSERT_TRUE(c.Load(test::Fixture("eps/tiff-preview.eps"))) << c.lastText;

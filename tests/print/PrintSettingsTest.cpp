@@ -4,6 +4,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
 #include <vector>
 
 #include "core/Exception.h"
@@ -11,6 +14,8 @@
 
 namespace pixelary {
 namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 double DoubleAt(const std::array<std::uint8_t, 120>& b, std::size_t offset) {
     std::uint64_t v = 0;
@@ -105,6 +110,19 @@ TEST(PrintSettings, RefusesShortFilesAndOtherMagicOrSize) {
     auto badSize = good;
     badSize[2] = 121;
     expectRefused(badSize);
+}
+
+// Found by fuzzing: gaps that are no number made a page of 999 x 999 overlapping cells.
+TEST(PrintSettings, RefusesLengthsThatAreNoNumber) {
+    std::ifstream in(PIXELARY_TEST_DATA "/print/style-nan-gaps.df", std::ios::binary);
+    const std::vector<std::uint8_t> nanGaps((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GE(nanGaps.size(), PrintSettings::kRecordSize);
+    EXPECT_THROW(PrintSettings::FromBytes(nanGaps), EInOutError);
+    for (const std::size_t offset : {4, 12, 24, 32, 68, 76, 100}) {
+        auto bytes = PrintSettings{}.ToBytes();
+        std::memcpy(bytes.data() + offset, &kInfinity, sizeof kInfinity);
+        EXPECT_THROW(PrintSettings::FromBytes(bytes), EInOutError) << "offset " << offset;
+    }
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <set>
 
 #include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
+#include "core/Cancel.h"
 #include "core/Stream.h"
 #include "scanner/MScanIcon.h"
 
@@ -365,6 +367,29 @@ TEST_F(ScanTest, NoCacheStillMakesThumbnails) {
         EXPECT_EQ(scanner.BoxWidth, kBoxWidth);
     }
     EXPECT_EQ(view.invalidated, std::vector<int>{0});
+}
+
+// A stop request reaches the decode in progress (the image component asks it while a long
+// render runs), and outside a scan nothing asks to stop.
+TEST_F(ScanTest, StopRequestReachesTheDecodeInProgress) {
+    MakeFolder();
+    WriteFile(Picture("a.jpg"), {'x'});
+    DirectoryScanEntries entries(root.Slash() + "pics");
+    RecordingView view;
+    MScanIcon scanner(view, &cache, 0);
+    std::atomic<int> before{-1};
+    std::atomic<int> after{-1};
+    SetLibraryReaderFactory([&](const std::string&, const std::string&) {
+        before = StopRequested() ? 1 : 0;
+        scanner.Terminate();  // as the main window does while the decode runs
+        after = StopRequested() ? 1 : 0;
+        return std::unique_ptr<MDiskImage>();
+    });
+    scanner.Start(&entries, kBoxWidth, kBoxHeight);
+    scanner.WaitFor();
+    EXPECT_EQ(before, 0);
+    EXPECT_EQ(after, 1);
+    EXPECT_FALSE(StopRequested());
 }
 
 TEST_F(ScanTest, MakeThumbnailAloneRefusesShortPathsAndFailedStoresKeepTheThumbnail) {

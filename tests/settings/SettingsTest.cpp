@@ -107,6 +107,26 @@ TEST_F(SettingsTest, UnwritableStoreReportsFailure) {
     EXPECT_FALSE(SaveSettings(Settings{}, blocked));
 }
 
+// A crash while the settings are written must leave the old file or the new one: the store
+// writes a new file and renames it over the old, never rewriting the old one in place. A hard
+// link made before the save keeps the old text.
+TEST_F(SettingsTest, SavingReplacesTheFileInsteadOfRewritingIt) {
+    Settings first;
+    first.PrintModal = "old style";
+    ASSERT_TRUE(SaveSettings(first, store));
+    const std::string before = dir.Slash() + "before.conf";
+    fs::create_hard_link(StorePath(), before);
+
+    Settings second = first;
+    second.PrintModal = "new style";
+    ASSERT_TRUE(SaveSettings(second, store));
+    QSettings old(QString::fromStdString(before), QSettings::IniFormat);
+    EXPECT_EQ(old.value("Print modal").toString(), "old style");
+    QSettings now(QString::fromStdString(StorePath()), QSettings::IniFormat);
+    EXPECT_EQ(now.value("Print modal").toString(), "new style");
+    EXPECT_FALSE(fs::equivalent(before, StorePath()));
+}
+
 TEST(SettingsPaths, WindowsDirectoryFollowsXdgDataHome) {
     const char* old = std::getenv("XDG_DATA_HOME");
     const std::string saved = old != nullptr ? old : "";

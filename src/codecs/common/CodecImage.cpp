@@ -212,6 +212,10 @@ Image FromView(const PixImageView* view) {
     return image;
 }
 
+bool Progress::StopRequested() {
+    return callback_ && callback_(host_, last_ < 0 ? 0 : last_) != 0;
+}
+
 void Progress::Rows(int done, int total) {
     if (!callback_ || total <= 0) return;
     const int percent = static_cast<int>(static_cast<std::int64_t>(done) * 100 / total);

@@ -72,6 +72,9 @@ class Progress {
   public:
     Progress(void* host, PixProgressFn callback) : host_(host), callback_(callback) {}
     void Rows(int done, int total);
+    // Asks the host, without new progress, whether to stop (for work that has no rows, such as
+    // waiting for a renderer).
+    bool StopRequested();
 
   private:
     void* host_;

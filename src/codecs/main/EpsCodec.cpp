@@ -98,7 +98,8 @@ BoundingBox FindBoundingBox(const std::vector<std::uint8_t>& postscript) {
 
 // Runs gs on a fixed page of the box's size (the file cannot enlarge it) and waits for it,
 // killing it when it overruns the time limit.
-bool RunGhostscript(const std::string& input, const std::string& output, const BoundingBox& box) {
+bool RunGhostscript(const std::string& input, const std::string& output, const BoundingBox& box,
+                    Progress& progress) {
     const std::string target = "-sOutputFile=" + output;
     const std::string width = "-dDEVICEWIDTHPOINTS=" + std::to_string(box.width);
     const std::string height = "-dDEVICEHEIGHTPOINTS=" + std::to_string(box.height);
@@ -126,7 +127,7 @@ bool RunGhostscript(const std::string& input, const std::string& output, const B
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (done < 0) return false;
-        if (std::chrono::steady_clock::now() > deadline) {
+        if (std::chrono::steady_clock::now() > deadline || progress.StopRequested()) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             return false;
@@ -177,7 +178,7 @@ Image ReadPpm(const std::vector<std::uint8_t>& b) {
     return image;
 }
 
-Image Render(const std::vector<std::uint8_t>& postscript) {
+Image Render(const std::vector<std::uint8_t>& postscript, Progress& progress) {
     const BoundingBox box = FindBoundingBox(postscript);
     TempFile input(".eps");
     TempFile output(".ppm");
@@ -189,7 +190,7 @@ Image Render(const std::vector<std::uint8_t>& postscript) {
             Fail(PIX_ERR_RENDER);
         }
     }
-    if (!RunGhostscript(input.Path(), output.Path(), box)) Fail(PIX_ERR_RENDER);
+    if (!RunGhostscript(input.Path(), output.Path(), box, progress)) Fail(PIX_ERR_RENDER);
     return ReadPpm(ReadWholeFile(output.Path().c_str(), kMaxFileBytes));
 }
 
@@ -208,7 +209,7 @@ Image ReadEps(const char* path, Progress& progress) {
         b.size() >= kBinaryHeaderSize && std::equal(kBinaryMagic, kBinaryMagic + 4, b.begin());
     if (!binary) {
         if (b.size() < 2 || b[0] != '%' || b[1] != '!') Fail(PIX_ERR_FORMAT);
-        return Render(b);
+        return Render(b, progress);
     }
     const std::uint32_t tiffOffset = U32(&b[kTiffOffsetAt]);
     const std::uint32_t tiffLength = U32(&b[kTiffOffsetAt + 4]);
@@ -217,7 +218,7 @@ Image ReadEps(const char* path, Progress& progress) {
         TiffHandle tiff(preview);
         return DecodeTiff(tiff, 0, progress);
     }
-    return Render(Section(b, U32(&b[kPsOffsetAt]), U32(&b[kPsOffsetAt + 4])));
+    return Render(Section(b, U32(&b[kPsOffsetAt]), U32(&b[kPsOffsetAt + 4])), progress);
 }
 
 }  // namespace pixcodec

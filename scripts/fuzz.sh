@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The fuzzing campaign: builds every libFuzzer target (clang, ASan + UBSan), runs each for the
+# given time on its seeds plus the corpus kept in fuzz/corpus/<target>, keeps in that folder the
+# inputs that reach coverage the seeds do not (minimised, files of at most 64 KiB), copies any
+# crash, leak, timeout or out-of-memory input to fuzz/findings/<target>/, and writes the figures
+# to fuzz/RESULTS.md. Exit status 1 when any target found something.
+# Usage: scripts/fuzz.sh [seconds per target, default 1200] [target name filter (regex)]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-1200}
+filter=${2:-.}
+root=$PWD
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPIXELARY_FUZZ=ON -DPIXELARY_GUI=OFF -DPIXELARY_TESTS=OFF -DPIXELARY_BENCH=OFF \
+  "${launcher[@]}" -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DCMAKE_MODULE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build build/fuzz -j "$(nproc)"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+shopt -s nullglob
+
+readonly max_kept_bytes=65536
+rows=()
+total_runs=0
+total_findings=0
+
+# Copies the seeds listed in $1 (files and folders, one a line) into folder $2.
+copy_seeds() {
+  local list=$1 into=$2 seed
+  [[ -f "$list" ]] || return 0
+  while IFS= read -r seed; do
+    [[ -z "$seed" ]] && continue
+    if [[ -d "$seed" ]]; then
+      find "$seed" -maxdepth 1 -type f ! -name '*.txt' ! -name '*.py' ! -name '*.sh' \
+        ! -name '*.md' -exec cp {} "$into/" \;
+    elif [[ -f "$seed" ]]; then
+      cp "$seed" "$into/"
+    fi
+  done <"$list"
+}
+
+# Keeps in fuzz/corpus/$name the inputs of the run's corpus that add coverage beyond the seeds.
+keep_corpus() {
+  local target=$1 name=$2 seeds=$3 corpus=$4
+  local base="$work/$name.base" kept="$root/fuzz/corpus/$name" small="$work/$name.small"
+  mkdir -p "$base" "$small"
+  find "$corpus" -maxdepth 1 -type f -size -$((max_kept_bytes + 1))c -exec cp {} "$small/" \;
+  "$target" -merge=1 "$base" "$seeds" >/dev/null 2>&1 || true
+  local before
+  before=$(ls "$base")
+  "$target" -merge=1 "$base" "$small" >/dev/null 2>&1 || true
+  rm -rf "$kept"
+  mkdir -p "$kept"
+  local file
+  for file in $(ls "$base"); do
+    grep -qxF "$file" <<<"$before" || cp "$base/$file" "$kept/"
+  done
+  ls "$kept" | wc -l
+}
+
+for target in build/fuzz/bin/fuzz_*; do
+  [[ -x "$target" && ! "$target" == *.seeds ]] || continue
+  name=$(basename "$target")
+  name=${name#fuzz_}
+  [[ "$name" =~ $filter ]] || continue
+  seeds="$work/$name.seeds"
+  corpus="$work/$name.corpus"
+  artifacts="$work/$name.artifacts"
+  mkdir -p "$seeds" "$corpus" "$artifacts"
+  copy_seeds "$target.seeds" "$seeds"
+  [[ -d fuzz/corpus/$name ]] && cp fuzz/corpus/"$name"/* "$corpus/" 2>/dev/null || true
+  cp "$seeds"/* "$corpus/" 2>/dev/null || true
+  echo "fuzz: $name for ${seconds}s on $(ls "$corpus" | wc -l) inputs"
+  log="$work/$name.log"
+  status=clean
+  (cd "$work" && "$root/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1) || status=failed
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  if [[ -z "$runs" ]]; then
+    runs=$(grep -o '^#[0-9]*' "$log" | tail -n 1 | tr -d '#')
+  fi
+  runs=${runs:-0}
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  findings=$(ls "$artifacts" | wc -l)
+  if [[ $findings -gt 0 || $status == failed ]]; then
+    mkdir -p "fuzz/findings/$name"
+    cp "$artifacts"/* "fuzz/findings/$name/" 2>/dev/null || true
+    cp "$log" "fuzz/findings/$name/fuzz.log"
+    findings=$((findings > 0 ? findings : 1))
+    echo "fuzz: $name FOUND $findings (see fuzz/findings/$name)"
+  fi
+  kept=$(keep_corpus "$root/$target" "$name" "$seeds" "$corpus")
+  rows+=("| $name | $seconds | $runs | ${cov:-?} | ${ft:-?} | $kept | $findings |")
+  total_runs=$((total_runs + runs))
+  total_findings=$((total_findings + findings))
+done
+
+{
+  echo "# Fuzzing results"
+  echo
+  echo "Written by \`scripts/fuzz.sh $seconds\` on $(date -u +%Y-%m-%d) ($(nproc) cores, clang"
+  echo "$(clang --version | head -n 1 | sed 's/.*version \([0-9.]*\).*/\1/'), AddressSanitizer and UndefinedBehaviorSanitizer)."
+  echo "Coverage is libFuzzer's \`cov\` (edges) and \`ft\` (features) at the end of the run; kept"
+  echo "is the number of inputs beyond the seeds kept in \`fuzz/corpus/<target>\`."
+  echo
+  echo "| target | seconds | executions | coverage (edges) | features | kept | findings |"
+  echo "|---|---:|---:|---:|---:|---:|---:|"
+  printf '%s\n' "${rows[@]}"
+  echo
+  echo "Totals: ${#rows[@]} targets, $total_runs executions, $total_findings findings."
+} >fuzz/RESULTS.md
+echo "fuzz: ${#rows[@]} targets, $total_runs executions, $total_findings findings"
+[[ $total_findings -eq 0 ]]
