@@ -10,7 +10,7 @@ PACKAGES=(
   libdxflib-dev ghostscript libgs-dev libsane-dev libsane1 sane-utils
   libcups2-dev cups-daemon cups-client poppler-utils
   libgtest-dev libbenchmark-dev
-  imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth xdotool dbus-daemon
+  imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth xdotool dbus-daemon python3
   fonts-arphic-uming fonts-liberation
 )
 

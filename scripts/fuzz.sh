@@ -4,7 +4,8 @@
 # given time on its seeds plus the corpus kept in fuzz/corpus/<target>, keeps in that folder the
 # inputs that reach coverage the seeds do not (minimised, files of at most 64 KiB), copies any
 # crash, leak, timeout or out-of-memory input to fuzz/findings/<target>/, and writes the figures
-# to fuzz/RESULTS.md. Exit status 1 when any target found something.
+# to fuzz/RESULTS.md (keeping its hand-written "## Notes" section). Exit status 1 when any
+# target found something.
 # Usage: scripts/fuzz.sh [seconds per target, default 1200] [target name filter (regex)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -58,10 +59,13 @@ keep_corpus() {
   local base="$work/$name.base" kept="$root/fuzz/corpus/$name" small="$work/$name.small"
   mkdir -p "$base" "$small"
   find "$corpus" -maxdepth 1 -type f -size -$((max_kept_bytes + 1))c -exec cp {} "$small/" \;
-  "$target" -merge=1 "$base" "$seeds" >/dev/null 2>&1 || true
+  # Merging replays every input: slow ones get more time, and nothing it leaves behind may land
+  # in the repository.
+  local merge=(-merge=1 -timeout=60 -artifact_prefix="$work/$name.merge-")
+  (cd "$work" && "$target" "${merge[@]}" "$base" "$seeds" >/dev/null 2>&1) || true
   local before
   before=$(ls "$base")
-  "$target" -merge=1 "$base" "$small" >/dev/null 2>&1 || true
+  (cd "$work" && "$target" "${merge[@]}" "$base" "$small" >/dev/null 2>&1) || true
   rm -rf "$kept"
   mkdir -p "$kept"
   local file
@@ -109,6 +113,8 @@ for target in build/fuzz/bin/fuzz_*; do
   total_findings=$((total_findings + findings))
 done
 
+# The hand-written notes at the end of the previous results are kept.
+notes=$(sed -n '/^## Notes/,$p' fuzz/RESULTS.md 2>/dev/null || true)
 {
   echo "# Fuzzing results"
   echo
@@ -122,6 +128,10 @@ done
   printf '%s\n' "${rows[@]}"
   echo
   echo "Totals: ${#rows[@]} targets, $total_runs executions, $total_findings findings."
+  if [[ -n "$notes" ]]; then
+    echo
+    echo "$notes"
+  fi
 } >fuzz/RESULTS.md
 echo "fuzz: ${#rows[@]} targets, $total_runs executions, $total_findings findings"
 [[ $total_findings -eq 0 ]]
