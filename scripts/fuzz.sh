@@ -97,26 +97,43 @@ for target in build/fuzz/bin/fuzz_*; do
     echo "fuzz: $name FOUND $findings (see fuzz/findings/$name)"
   fi
   kept=$(keep_corpus "$root/$target" "$name" "$seeds" "$corpus")
-  rows+=("| $name | $seconds | $runs | ${cov:-?} | ${ft:-?} | $kept | $findings |")
+  rows+=("| $name | $(date -u +%Y-%m-%d) | $seconds | $runs | ${cov:-?} | ${ft:-?} | $kept | $findings |")
   total_runs=$((total_runs + runs))
   total_findings=$((total_findings + findings))
 done
+
+# Rows of targets this run did not reach are kept from the previous results, so a campaign can
+# be spread over several runs (a filter each); the totals count every row.
+merge_rows() {
+  local row name
+  for row in "${rows[@]}"; do echo "$row"; done
+  sed -n '/^| [a-z_]* | 20[0-9-]* |/p' fuzz/RESULTS.md 2>/dev/null | while IFS= read -r row; do
+    name=$(cut -d'|' -f2 <<<"$row" | tr -d ' ')
+    printf '%s\n' "${rows[@]}" | grep -q "^| $name |" || echo "$row"
+  done
+}
+table=$(merge_rows | sort)
+count=$(grep -c '^|' <<<"$table")
+all_runs=$(awk -F'|' '{s += $5} END {print s}' <<<"$table")
+all_findings=$(awk -F'|' '{s += $9} END {print s}' <<<"$table")
+least=$(awk -F'|' 'NR == 1 || $4 < m {m = $4} END {print m + 0}' <<<"$table")
 
 # The hand-written notes at the end of the previous results are kept.
 notes=$(sed -n '/^## Notes/,$p' fuzz/RESULTS.md 2>/dev/null || true)
 {
   echo "# Fuzzing results"
   echo
-  echo "Written by \`scripts/fuzz.sh $seconds\` on $(date -u +%Y-%m-%d) ($(nproc) cores, clang"
+  echo "Written by \`scripts/fuzz.sh\` ($(nproc) cores, clang"
   echo "$(clang --version | head -n 1 | sed 's/.*version \([0-9.]*\).*/\1/'), AddressSanitizer and UndefinedBehaviorSanitizer)."
-  echo "Coverage is libFuzzer's \`cov\` (edges) and \`ft\` (features) at the end of the run; kept"
-  echo "is the number of inputs beyond the seeds kept in \`fuzz/corpus/<target>\`."
+  echo "Each row is the latest run of its target. Coverage is libFuzzer's \`cov\` (edges) and \`ft\`"
+  echo "(features) at the end of the run; kept is the number of inputs beyond the seeds kept in"
+  echo "\`fuzz/corpus/<target>\`."
   echo
-  echo "| target | seconds | executions | coverage (edges) | features | kept | findings |"
-  echo "|---|---:|---:|---:|---:|---:|---:|"
-  printf '%s\n' "${rows[@]}"
+  echo "| target | date | seconds | executions | coverage (edges) | features | kept | findings |"
+  echo "|---|---|---:|---:|---:|---:|---:|---:|"
+  echo "$table"
   echo
-  echo "Totals: ${#rows[@]} targets, $total_runs executions, $total_findings findings."
+  echo "Totals: $count targets, $all_runs executions, $all_findings findings; the shortest run was ${least} s."
   if [[ -n "$notes" ]]; then
     echo
     echo "$notes"
