@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "codecs/common/TiffIo.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,7 +30,14 @@ TIFFOpenOptions* TiffHandle::NewOptions() {
 
 TiffHandle::TiffHandle(const char* path, const char* mode) {
     TIFFOpenOptions* options = NewOptions();
-    tiff_ = TIFFOpenExt(path, mode, options);
+    if (mode[0] == 'r') {
+        // libtiff closes the descriptor with the handle, but not when the open fails.
+        const int fd = pixelary::OpenRegularFile(path);
+        tiff_ = fd < 0 ? nullptr : TIFFFdOpenExt(fd, path, mode, options);
+        if (fd >= 0 && !tiff_) ::close(fd);
+    } else {
+        tiff_ = TIFFOpenExt(path, mode, options);
+    }
     TIFFOpenOptionsFree(options);
     if (!tiff_) {
         File probe(path, "rb");
