@@ -16,6 +16,7 @@
 #include "scanner/FileThumbnail.h"
 #include "scanner/Md5.h"
 #include "scanner/SharedThumbnail.h"
+#include "scanner/ThumbnailPng.h"
 
 namespace pixelary {
 namespace {
@@ -219,6 +220,36 @@ TEST(SharedThumbnailName, UriAndFileNameOfPathsWithSpacesAndNonAscii) {
     }
     // The characters desktops leave as they are in a path.
     EXPECT_EQ(FileUriOf("/a-_.!~*'()/:@&=+$,z"), "file:///a-_.!~*'()/:@&=+$,z");
+}
+
+// Blue, green, red of the pixel at x, y.
+std::uint32_t RgbAt(const ThumbnailPng& png, int x, int y) {
+    const std::uint8_t* p = png.Rows.data() + (static_cast<std::size_t>(y) * png.Width + x) * 3;
+    return std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+}
+
+TEST(ThumbnailPngFiles, ImageMagickPaletteAlphaAndInterlacedFilesAreRead) {
+    const std::string folder = PIXELARY_TEST_DATA "/sharedthumb/";
+    const auto palette = ReadThumbnailPng(folder + "texts-after-pixels.png");
+    ASSERT_TRUE(palette);
+    EXPECT_EQ(palette->Width, 128);
+    EXPECT_EQ(palette->Height, 96);
+    EXPECT_EQ(RgbAt(*palette, 127, 95), 0x0000FFu);
+    EXPECT_EQ(palette->TextOf("Thumb::URI"), "file:///tmp/photo.jpg");
+    EXPECT_EQ(palette->TextOf("Thumb::Image::Height"), "300");
+
+    // Red at the top fading to transparent at the bottom, laid on white.
+    const auto alpha = ReadThumbnailPng(folder + "alpha-portrait.png");
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(RgbAt(*alpha, 0, 0), 0xFF0000u);
+    EXPECT_EQ(RgbAt(*alpha, 0, 127), 0xFFFFFFu);
+
+    const auto interlaced = ReadThumbnailPng(folder + "adam7-grey.png");
+    ASSERT_TRUE(interlaced);
+    // The file stores grey 126 (ImageMagick: convert adam7-grey.png -format "%[pixel:p{63,47}]"
+    // info:).
+    EXPECT_EQ(RgbAt(*interlaced, 63, 47), 0x7E7E7Eu);
+    EXPECT_EQ(interlaced->TextOf("Thumb::MTime"), "1");
 }
 
 TEST_F(SharedThumbnailTest, ValidThumbnailGivesItsPixelsAtThePicturesThumbnailSize) {
