@@ -50,6 +50,32 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
     return bytes;
 }
 
+std::uint32_t BigEndian32(const std::uint8_t* bytes) {
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+           std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// Every chunk up to the end chunk lies inside the file, and no chunk but the pixel data is longer
+// than the limit. libpng allocates a text chunk's declared length before reading it, so a tiny
+// file declaring a chunk of 2 GiB would otherwise cost that much memory.
+bool ChunksFitTheFile(const std::vector<std::uint8_t>& bytes, const ThumbnailPngLimits& limits) {
+    constexpr std::size_t kChunkFrame = 12;        // length, type, and the checksum after the data
+    constexpr std::uint32_t kEnd = 0x49454E44;     // "IEND"
+    constexpr std::uint32_t kPixels = 0x49444154;  // "IDAT"
+    std::size_t at = kSignatureBytes;
+    for (std::int32_t chunks = 0; chunks <= limits.MaxChunks + 2; ++chunks) {
+        if (bytes.size() - at < kChunkFrame) return false;
+        const std::uint32_t length = BigEndian32(bytes.data() + at);
+        const std::uint32_t type = BigEndian32(bytes.data() + at + 4);
+        if (length > bytes.size() - at - kChunkFrame) return false;
+        if (type != kPixels && length > limits.MaxChunkBytes) return false;
+        if (type == kEnd) return true;
+        if (type == kPixels) --chunks;  // pixel data may come in any number of chunks
+        at += kChunkFrame + length;
+    }
+    return false;
+}
+
 // libpng's input: the file's bytes; a read past their end is the error of a truncated file.
 struct MemoryInput {
     const std::vector<std::uint8_t>* bytes = nullptr;
@@ -184,6 +210,7 @@ std::optional<ThumbnailPng> ReadThumbnailPng(const std::string& path,
                                              const ThumbnailPngLimits& limits) {
     const auto bytes = ReadWholeFile(path, limits.MaxFileBytes);
     if (!bytes || png_sig_cmp(bytes->data(), 0, kSignatureBytes) != 0) return {};
+    if (!ChunksFitTheFile(*bytes, limits)) return {};
     DecodeState state;
     state.input.bytes = &*bytes;
     state.check = &check;

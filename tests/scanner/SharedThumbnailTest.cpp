@@ -252,6 +252,16 @@ TEST(ThumbnailPngFiles, ImageMagickPaletteAlphaAndInterlacedFilesAreRead) {
     EXPECT_EQ(interlaced->TextOf("Thumb::MTime"), "1");
 }
 
+TEST(ThumbnailPngFiles, ChunkDeclaredLongerThanTheFileIsRefused) {
+    const std::string folder = PIXELARY_TEST_DATA "/sharedthumb/";
+    EXPECT_FALSE(ReadThumbnailPng(folder + "text-chunk-longer-than-file.png"));
+    // A text chunk within the file but above the chunk limit.
+    ThumbnailPngLimits limits;
+    limits.MaxChunkBytes = 16;
+    EXPECT_FALSE(ReadThumbnailPng(folder + "texts-after-pixels.png", {}, limits));
+    EXPECT_TRUE(ReadThumbnailPng(folder + "texts-after-pixels.png"));
+}
+
 TEST_F(SharedThumbnailTest, ValidThumbnailGivesItsPixelsAtThePicturesThumbnailSize) {
     WritePng(SharedPath(), ValidSpec());
     const Dib thumbnail = Thumbnail();
