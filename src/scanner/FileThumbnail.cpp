@@ -10,6 +10,7 @@
 #include "core/Stream.h"
 #include "readers/Rwimage.h"
 #include "readers/ThumbnailSize.h"
+#include "scanner/SharedThumbnail.h"
 
 namespace pixelary {
 namespace {
@@ -74,8 +75,12 @@ Dib MakeFileThumbnail(const std::string& path, const std::string& formatKey, std
                       std::int32_t boxHeight) {
     if (ThumbnailKindOf(formatKey) == ThumbnailKind::None || !IsRegularFile(path)) return {};
     switch (ThumbnailKindOf(formatKey)) {
-        case ThumbnailKind::Picture:
+        case ThumbnailKind::Picture: {
+            // A thumbnail another program of the desktop made spares decoding a large picture.
+            Dib shared = ThumbnailFromShared(path, boxWidth, boxHeight);
+            if (!shared.IsEmpty()) return shared;
             return DecodePicture(path, formatKey, boxWidth, boxHeight);
+        }
         case ThumbnailKind::PreviewDocument:
             return ReadEmbeddedPreviewBitmap(path);
         case ThumbnailKind::None:
