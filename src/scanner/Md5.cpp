@@ -1,103 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/Md5.h"
 
-#include <array>
 #include <cstdint>
 
+#include <md5.h>
+
 namespace pixelary {
-namespace {
-
-constexpr std::size_t kBlockBytes = 64;
-constexpr std::size_t kLengthOffset = 56;  // the message length in bits fills the last 8 bytes
-
-// Per-step left rotations, four per round.
-constexpr std::array<std::uint32_t, 16> kShifts = {7, 12, 17, 22, 5, 9,  14, 20,
-                                                   4, 11, 16, 23, 6, 10, 15, 21};
-
-// floor(abs(sin(i + 1)) * 2^32) for i = 0 .. 63.
-constexpr std::array<std::uint32_t, 64> kSines = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-
-std::uint32_t RotateLeft(std::uint32_t value, std::uint32_t bits) {
-    return (value << bits) | (value >> (32 - bits));
-}
-
-std::uint32_t WordAt(const std::uint8_t* block, std::size_t index) {
-    const std::uint8_t* p = block + 4 * index;
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
-
-// Mixes one 64-byte block into the state (a, b, c, d).
-void Transform(std::array<std::uint32_t, 4>& state, const std::uint8_t* block) {
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    for (std::uint32_t i = 0; i < 64; ++i) {
-        const std::uint32_t round = i / 16;
-        std::uint32_t mix = 0;
-        std::size_t word = 0;
-        if (round == 0) {
-            mix = (b & c) | (~b & d);
-            word = i;
-        } else if (round == 1) {
-            mix = (d & b) | (~d & c);
-            word = (5 * i + 1) % 16;
-        } else if (round == 2) {
-            mix = b ^ c ^ d;
-            word = (3 * i + 5) % 16;
-        } else {
-            mix = c ^ (b | ~d);
-            word = (7 * i) % 16;
-        }
-        const std::uint32_t next = d;
-        d = c;
-        c = b;
-        b += RotateLeft(a + mix + kSines[i] + WordAt(block, word), kShifts[round * 4 + i % 4]);
-        a = next;
-    }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-}
-
-}  // namespace
 
 std::string Md5Hex(std::string_view bytes) {
-    std::array<std::uint32_t, 4> state = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const std::size_t whole = bytes.size() - bytes.size() % kBlockBytes;
-    for (std::size_t at = 0; at < whole; at += kBlockBytes) Transform(state, data + at);
-
-    // The tail, a 0x80 byte, zeros up to 56 bytes modulo 64, and the length in bits.
-    std::array<std::uint8_t, 2 * kBlockBytes> tail{};
-    const std::size_t rest = bytes.size() - whole;
-    for (std::size_t i = 0; i < rest; ++i) tail[i] = data[whole + i];
-    tail[rest] = 0x80;
-    const std::size_t tailBytes = rest < kLengthOffset ? kBlockBytes : 2 * kBlockBytes;
-    const std::uint64_t bits = std::uint64_t{bytes.size()} * 8;
-    for (std::size_t i = 0; i < 8; ++i) {
-        tail[tailBytes - 8 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    }
-    for (std::size_t at = 0; at < tailBytes; at += kBlockBytes) Transform(state, tail.data() + at);
-
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(32);
-    for (std::uint32_t word : state) {
-        for (int i = 0; i < 4; ++i) {
-            const auto byte = static_cast<std::uint8_t>(word >> (8 * i));
-            hex += kHex[byte >> 4];
-            hex += kHex[byte & 0x0f];
-        }
-    }
-    return hex;
+    char digits[MD5_DIGEST_STRING_LENGTH];
+    MD5Data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), digits);
+    return digits;
 }
 
 }  // namespace pixelary
