@@ -135,7 +135,7 @@ void CopyPixel(const std::uint8_t* from, int fromX, std::uint8_t* to, int toX, i
 }  // namespace
 
 bool SwapsSides(Orientation orientation) {
-    return static_cast<int>(orientation) >= static_cast<int>(Orientation::Transpose);
+    return orientation >= Orientation::Transpose && orientation <= Orientation::Rotate270;
 }
 
 bool HonoursOrientation(const std::string& formatKey) {
@@ -196,7 +196,8 @@ Orientation ReadPictureOrientation(const std::string& path, const std::string& f
 }
 
 Dib ApplyOrientation(const Dib& stored, Orientation orientation) {
-    if (stored.IsEmpty() || orientation == Orientation::Normal) return stored;
+    const bool known = orientation >= Orientation::Normal && orientation <= Orientation::Rotate270;
+    if (stored.IsEmpty() || !known || orientation == Orientation::Normal) return stored;
     const int w = stored.Width();
     const int h = stored.Height();
     const bool swap = SwapsSides(orientation);
