@@ -58,9 +58,10 @@ Dib DecodePicture(const std::string& path, const std::string& formatKey, std::in
                   std::int32_t boxHeight) {
     const auto reader = CreateDiskImage(path, formatKey, SamplingBox{boxWidth, boxHeight});
     if (!reader) return {};
+    // A photograph taken upright fills the box in its upright shape.
     const ThumbnailExtent size =
-        ThumbnailSize(reader->GetWidth(), reader->GetHeight(), boxWidth, boxHeight);
-    return StretchWholePicture(*reader, size.Width, size.Height);
+        ThumbnailSize(reader->UprightWidth(), reader->UprightHeight(), boxWidth, boxHeight);
+    return StretchUpright(*reader, size.Width, size.Height);
 }
 
 }  // namespace
