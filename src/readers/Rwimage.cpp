@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/Exception.h"
+#include "core/Log.h"
 #include "core/Text.h"
 #include "readers/Rwbmpdib.h"
 #include "readers/Rwemfwmf.h"
@@ -305,15 +306,17 @@ std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::
     if (format != nullptr && format->make != nullptr) {
         try {
             return format->make(path, key);
-        } catch (const Exception&) {
+        } catch (const Exception& error) {
             // the own reader refused the file: the library reader may take it
+            log::Debug(log::Category::Readers, path + ": own reader refused: " + error.what());
         }
     }
     const SizedLibraryReaderFactory library = LibraryFactory();
     if (!library) return nullptr;
     try {
         return library(path, key, box);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        log::Debug(log::Category::Readers, path + ": library reader refused: " + error.what());
         return nullptr;
     }
 }
