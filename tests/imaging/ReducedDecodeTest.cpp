@@ -9,8 +9,8 @@
 #include <iostream>
 
 #include "TestSupport.h"
-#include "readers/Rwlib.h"
 #include "readers/ThumbnailSize.h"
+#include "readers/library/Rwlib.h"
 
 namespace pixelary {
 namespace {

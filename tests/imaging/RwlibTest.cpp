@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "TestSupport.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 
 namespace pixelary {
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 
 namespace pixelary {
 namespace {

@@ -28,7 +28,7 @@
 #include "print/PrintStyles.h"
 #include "printdlg/MPrintDlg.h"
 #include "printdlg/SelFrame.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "support/SolidDib.h"
 
 using namespace pixelary;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 
 #include <algorithm>
 #include <cstring>
