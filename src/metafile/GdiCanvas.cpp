@@ -89,7 +89,6 @@ void GdiCanvas::SetMapMode(int mode) {
 void GdiCanvas::SetWindowExt(QSizeF extent) {
     if (extent.width() == 0 || extent.height() == 0) return;
     state_.window_ext = extent;
-    window_ext_set_ = true;
 }
 
 void GdiCanvas::SetViewportExt(QSizeF extent) {

@@ -29,9 +29,6 @@ class MFolderPath : public MItem {
     // Destroys the last level unless this is the only one.
     void RemoveLastLevel();
 
-    const shell::FolderPtr& LevelFolder() const { return level_folder_; }
-    const MPidl& LevelId() const { return *level_id_; }
-
   private:
     const MFolderPath* Level(int i) const;
 
