@@ -5,7 +5,7 @@
 
 #include "model/MItem.h"
 #include "model/MPidl.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary::platform {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/Dib.h"
-#include "platform/ItemIdList.h"
+#include "platform/api/ItemIdList.h"
 
 // The shell namespace as the folder model sees it: folders that list, name, describe, rename and
 // draw their items, addressed by item-ID lists relative to the folder. Standard library only, so

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "platform/ItemIdList.h"
+#include "platform/api/ItemIdList.h"
 
 namespace pixelary::shell {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 #include <mutex>
 

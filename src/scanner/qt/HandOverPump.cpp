@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scanner/HandOverPump.h"
+#include "scanner/qt/HandOverPump.h"
 
 #include <QMetaObject>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/ItemIdList.h"
+#include "platform/api/ItemIdList.h"
 
 namespace pixelary::shell::idlist {
 

@@ -5,8 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "scanner/HandOverPump.h"
 #include "scanner/WorkerThread.h"
+#include "scanner/qt/HandOverPump.h"
 
 namespace pixelary {
 namespace {
