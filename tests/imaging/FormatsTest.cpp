@@ -12,11 +12,11 @@ namespace pixelary {
 namespace {
 
 using test::Component;
-using test::TempFolder;
+using testing::TempDir;
 
 class RoundTrip : public ::testing::Test {
   protected:
-    TempFolder folder;
+    TempDir folder;
     Component c;
     std::string path;
 

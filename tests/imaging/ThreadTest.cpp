@@ -14,7 +14,7 @@ namespace {
 constexpr int kRounds = 6;
 
 TEST(PixImageThreads, TwoInstancesSaveAndLoadAtOnce) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     auto work = [&](int id, bool& ok) {
         test::Component c;
         ok = true;

@@ -23,9 +23,10 @@ Bytes WindowsBmp(std::int32_t width, std::int32_t height, unsigned bits, std::ui
     return b;
 }
 
-std::string Write(const test::TempDir& dir, const Bytes& bytes, const std::string& name = "t.bmp") {
+std::string Write(const testing::TempDir& dir, const Bytes& bytes,
+                  const std::string& name = "t.bmp") {
     const std::string path = dir.File(name);
-    test::WriteFile(path, bytes.data);
+    testing::WriteFile(path, bytes.data);
     return path;
 }
 
@@ -75,7 +76,7 @@ TEST(Bmp, Os2FilesMatchTheirWindowsTwin) {
 }
 
 TEST(Bmp, HeaderRefusals) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes ba = WindowsBmp(2, 2, 24, 0, 0);
     ba.data[1] = 'A';
     ExpectRefused(Write(dir, ba.Fill(16, 0)), "BMP Header error");
@@ -97,7 +98,7 @@ TEST(Bmp, HeaderRefusals) {
 }
 
 TEST(Bmp, HostileSizesAreRefusedBeforeAnyAllocation) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // A palette larger than 8 bits can index, and sides beyond 65535.
     ExpectRefused(Write(dir, WindowsBmp(2, 2, 8, 0, 0xFFFFFFFF)), "BMP format not supply");
     ExpectRefused(Write(dir, WindowsBmp(2, 2, 8, 0, 257)), "BMP format not supply");
@@ -112,7 +113,7 @@ TEST(Bmp, HostileSizesAreRefusedBeforeAnyAllocation) {
 }
 
 TEST(Bmp, PaletteSizeSetsTheRowOffset) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // 8 bits with 16 colours used: 16 entries, rows from offset 118.
     Bytes b = WindowsBmp(1, 1, 8, 0, 16);
     for (unsigned i = 0; i < 16; ++i) b.U32(i * 0x010101);
@@ -131,7 +132,7 @@ TEST(Bmp, PaletteSizeSetsTheRowOffset) {
 }
 
 TEST(Bmp, SixteenBitPixelsAreDeliveredAsTwentyFour) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = WindowsBmp(3, 1, 16, 0, 0);
     b.U16(0x7FFF).U16(0x0421).U16(0x8000).Fill(2, 0);
     MDiskBMPDIB reader(Write(dir, b), "bmp");
@@ -147,7 +148,7 @@ TEST(Bmp, SixteenBitPixelsAreDeliveredAsTwentyFour) {
 }
 
 TEST(Bmp, TopDownAndTruncatedFiles) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes top_down = WindowsBmp(1, -1, 24, 0, 0);
     top_down.Fill(4, 9);
     MDiskBMPDIB reader(Write(dir, top_down), "bmp");
@@ -172,7 +173,7 @@ TEST(Bmp, TopDownFilesAreShownUpright) {
         EXPECT_EQ(test::Decode(top_down, 11, 7).Pixels(), test::Decode(bottom_up, 11, 7).Pixels());
     }
     // Three rows of one grey each, stored top first: rows 0 and 2 of a two-row thumbnail.
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = WindowsBmp(1, -3, 8, 0, 3);
     b.U32(0x000000).U32(0x808080).U32(0xFFFFFF);
     b.U8(0).Fill(3, 0).U8(1).Fill(3, 0).U8(2).Fill(3, 0);
@@ -200,7 +201,7 @@ TEST(Bmp, RowsStartAtTheStoredDataOffset) {
 // An offset of 0, one inside the headers or one at or past the end of the file is no offset:
 // the rows follow the headers and palette.
 TEST(Bmp, ImpossibleDataOffsetsAreIgnored) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::uint32_t header_end = 14 + 40;
     for (std::uint32_t offset : {0u, 13u, header_end - 1, header_end + 8, 0xFFFFFFF0u}) {
         SCOPED_TRACE(offset);

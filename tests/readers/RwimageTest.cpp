@@ -289,7 +289,7 @@ TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
 // ".tiff" reaches the own TIFF reader; ".jpeg", ".jpe" and ".jfif" reach the library as "jpg".
 TEST_F(Factory, LongerSpellingsReachTheirFormatsReader) {
     UseStandIn();
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string tiff = dir.File("scan.tiff");
     std::filesystem::copy_file(test::Fixture("tif/rgb24.tif"), tiff);
     for (const char* ext : {"tiff", ".TIFF"}) {

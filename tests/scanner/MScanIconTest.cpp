@@ -7,13 +7,13 @@
 #include <set>
 #include <string_view>
 
-#include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
 #include "core/Cancel.h"
 #include "core/Log.h"
 #include "core/Stream.h"
 #include "scanner/MScanIcon.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 #include "readers/Rwimage.h"
 #include "services/qt/QtServices.h"
 

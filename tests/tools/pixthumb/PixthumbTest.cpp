@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ReaderTestSupport.h"
+#include "../../readers/ReaderTestSupport.h"
 #include "core/Dib.h"
 #include "readers/ThumbnailSize.h"
 
@@ -158,7 +158,7 @@ int RunPixthumb(const std::string& args) {
 }
 
 TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.file);
@@ -185,7 +185,7 @@ TEST(Pixthumb, ThumbnailsMatchAnIndependentDecoder) {
 }
 
 TEST(Pixthumb, MetafilesKeepTheShapeOfTheirOwnFrame) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
     // A placeable metafile has the shape of its bounding box (200 x 100 units).
     ASSERT_EQ(RunPixthumb(test::Fixture("metafile/placeable.wmf") + " " + out), 0);
@@ -208,7 +208,7 @@ TEST(Pixthumb, MetafilesKeepTheShapeOfTheirOwnFrame) {
 // Empty and garbage metafiles, and classic ones without the placeable header, give no thumbnail:
 // none from pixthumb, none made or cached by a folder scan.
 TEST(Pixthumb, UnusableMetafilesGiveNoThumbnail) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
     std::filesystem::create_directory(dir.File("pics"));
     std::filesystem::create_directory(dir.File("cache"));
@@ -232,7 +232,7 @@ TEST(Pixthumb, UnusableMetafilesGiveNoThumbnail) {
 
 // pixthumb makes what the folder scan makes: a preview document gives its embedded bitmap.
 TEST(Pixthumb, PreviewDocumentsGiveTheirEmbeddedBitmap) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
     ASSERT_EQ(RunPixthumb(test::Fixture("osp/preview.osp") + " " + out), 0);
     const Dib thumb = Dib::LoadFromFile(out);
@@ -250,7 +250,7 @@ TEST(Pixthumb, PreviewDocumentsGiveTheirEmbeddedBitmap) {
 
 // The longer names of JPEG and TIFF pictures give the thumbnails of their short-named copies.
 TEST(Pixthumb, LongerExtensionsGiveTheSameThumbnails) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const auto thumbnail_of = [&dir](const std::string& source, const std::string& name) {
         const std::string copy = dir.File(name);
         std::filesystem::copy_file(source, copy);
@@ -272,7 +272,7 @@ TEST(Pixthumb, LongerExtensionsGiveTheSameThumbnails) {
 }
 
 TEST(Pixthumb, ExitStatus) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
     EXPECT_EQ(RunPixthumb(""), 2);
     EXPECT_EQ(RunPixthumb("--box 0x5 a.bmp " + out), 2);
@@ -288,7 +288,7 @@ TEST(Pixthumb, ExitStatus) {
     EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 0);
     EXPECT_EQ(RunPixthumb(dir.File("missing.bmp") + " " + out), 1);
     // The format key is the last three bytes, with or without a dot.
-    test::TempDir copy;
+    testing::TempDir copy;
     const std::string dotless = copy.File("rosebmp");
     std::filesystem::copy_file(test::Fixture("bmp/rgb24.bmp"), dotless);
     EXPECT_EQ(RunPixthumb(dotless + " " + out), 0);

@@ -15,7 +15,7 @@
 namespace pixelary {
 namespace {
 
-using test::TempFolder;
+using testing::TempDir;
 
 constexpr SamplingBox kBox{kThumbnailBoxWidth, kThumbnailBoxHeight};
 
@@ -99,7 +99,7 @@ class ReducedDecode : public ::testing::Test {
         return test::MeanDifference(TPixBitmap::FromDib(a), TPixBitmap::FromDib(b));
     }
 
-    TempFolder folder_;
+    TempDir folder_;
 };
 
 TEST_F(ReducedDecode, JpegDecodesAtTheSmallestScaleThatCoversTheThumbnail) {

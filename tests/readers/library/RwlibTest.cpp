@@ -12,7 +12,7 @@
 namespace pixelary {
 namespace {
 
-using test::TempFolder;
+using testing::TempDir;
 
 class LibraryReader : public ::testing::Test {
   protected:
@@ -67,7 +67,7 @@ TEST_F(LibraryReader, FilesTheOwnReadersRefuseFallBackToTheLibrary) {
 }
 
 TEST_F(LibraryReader, UndecodableFileGivesNoReaderAndNoMessage) {
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.File("broken.jpg");
     std::ofstream(path) << std::string(100, 'z');
     int shown = 0;
@@ -79,7 +79,7 @@ TEST_F(LibraryReader, UndecodableFileGivesNoReaderAndNoMessage) {
 }
 
 // A 2 x 1 BMP with 16-bit pixels: bit fields 5-6-5 when fields is true, else plain 5-5-5.
-std::string SixteenBitBmp(const TempFolder& folder, bool fields, std::uint16_t a, std::uint16_t b) {
+std::string SixteenBitBmp(const TempDir& folder, bool fields, std::uint16_t a, std::uint16_t b) {
     std::vector<std::uint8_t> bytes;
     auto put = [&](std::uint32_t v, int n) {
         for (int i = 0; i < n; ++i) bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -102,7 +102,7 @@ std::string SixteenBitBmp(const TempFolder& folder, bool fields, std::uint16_t a
 }
 
 TEST_F(LibraryReader, SixteenBitCopiesAreExpandedToTwentyFourBits) {
-    TempFolder folder;
+    TempDir folder;
     MDiskLIB wide(SixteenBitBmp(folder, true, 0xFFFF, 0x07E0), "bmp");
     EXPECT_EQ(wide.GetBitCount(), 24);
     Dib rows = Decode(wide);
@@ -137,7 +137,7 @@ namespace {
 
 // pixthumb, the scanner's thumbnail path as a program, makes thumbnails of the library formats.
 TEST(PixthumbLibrary, MakesThumbnailsOfEveryLibraryFormat) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     const std::string out = folder.File("thumb.bmp");
     for (const char* file : {"jpeg/colour.jpg", "jpeg/cmyk.jpg", "gif/animated.gif", "png/rgba.png",
                              "eps/tiff-preview.eps", "tiff/jpeg.tif", "bmp/rle4.bmp"}) {
@@ -186,7 +186,7 @@ namespace {
 // The batch form writes DIR/<input file name>.bmp for each input, the same thumbnail the single
 // form makes, and goes on past a file it cannot read.
 TEST(PixthumbLibrary, BatchFormThumbnailsEveryInputIntoTheFolder) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     const std::string pixthumb = std::string(PIXELARY_BIN_DIR) + "/pixthumb";
     const std::string jpeg = test::Fixture("jpeg/colour.jpg");
     const std::string gif = test::Fixture("gif/plain.gif");

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "../support/TempDir.h"
 #include "core/Dib.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {
