@@ -229,8 +229,8 @@ TEST(PixImageModules, InformationEntriesDescribeFiles) {
     };
     for (const Case& k :
          {Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("png/palette.png"), 40, 30, 8},
-          Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("jpeg/grey.jpg"), 40, 30, 8},
-          Case{PIX_TIFF_MODULE_NAME, "tif_info", test::Fixture("tiff/lzw.tif"), 40, 30, 24},
+          Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("jpg/grey.jpg"), 40, 30, 8},
+          Case{PIX_TIFF_MODULE_NAME, "tif_info", test::Fixture("tif/lzw.tif"), 40, 30, 24},
           Case{PIX_DXF_MODULE_NAME, "dxf_info", test::Fixture("dxf/entities.dxf"), 1024, 516, 1}}) {
         TCodecModule module(k.module);
         auto info = reinterpret_cast<PixInfoFn>(module.Bind(PIXELARY_BIN_DIR, k.entry));

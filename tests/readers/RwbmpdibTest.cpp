@@ -42,8 +42,8 @@ void ExpectRefused(const std::string& path, const char* message) {
 TEST(Bmp, FixturesDecodeLikeTheBitmapLoader) {
     for (const char* name : {"rgb24.bmp", "pal8.bmp", "pal4.bmp", "mono1.bmp", "bgra32.bmp"}) {
         SCOPED_TRACE(name);
-        MDiskBMPDIB reader(Fixture(std::string("bmp/") + name), "bmp");
-        const Dib expected = Dib::LoadFromFile(Fixture(std::string("bmp/") + name));
+        MDiskBMPDIB reader(Fixture(std::string("readers/bmp/") + name), "bmp");
+        const Dib expected = Dib::LoadFromFile(Fixture(std::string("readers/bmp/") + name));
         ASSERT_EQ(reader.GetWidth(), 37);
         ASSERT_EQ(reader.GetHeight(), 23);
         ASSERT_EQ(reader.GetBitCount(), expected.BitCount());
@@ -55,11 +55,11 @@ TEST(Bmp, FixturesDecodeLikeTheBitmapLoader) {
 }
 
 TEST(Bmp, Os2FilesMatchTheirWindowsTwin) {
-    MDiskBMPDIB os2(Fixture("bmp/os2-rgb24.bmp"), "bmp");
-    MDiskBMPDIB windows(Fixture("bmp/rgb24.bmp"), "bmp");
+    MDiskBMPDIB os2(Fixture("readers/bmp/os2-rgb24.bmp"), "bmp");
+    MDiskBMPDIB windows(Fixture("readers/bmp/rgb24.bmp"), "bmp");
     EXPECT_EQ(os2.GetXResolution(), 0);  // the resolution fields read 72
     EXPECT_EQ(test::DecodeFull(os2).Pixels(), test::DecodeFull(windows).Pixels());
-    MDiskBMPDIB pal(Fixture("bmp/os2-pal8.bmp"), "bmp");
+    MDiskBMPDIB pal(Fixture("readers/bmp/os2-pal8.bmp"), "bmp");
     EXPECT_EQ(pal.GetBitCount(), 8);
     EXPECT_EQ(pal.GetColorCount(), 256);
     const Dib dib = test::DecodeFull(pal);
@@ -92,9 +92,9 @@ TEST(Bmp, HeaderRefusals) {
         ExpectRefused(Write(dir, WindowsBmp(2, 2, bits, 0, 0).Fill(64, 0)),
                       "BMP format not supply");
     }
-    ExpectRefused(Fixture("bmp/v5-rgb24.bmp"), "BMP format not supply");
-    ExpectRefused(Fixture("bmp/rle8.bmp"), "BMP format not supply");
-    ExpectRefused(Fixture("bmp/bitfields16.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/v5-rgb24.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/rle8.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/bitfields16.bmp"), "BMP format not supply");
 }
 
 TEST(Bmp, HostileSizesAreRefusedBeforeAnyAllocation) {
@@ -141,7 +141,7 @@ TEST(Bmp, SixteenBitPixelsAreDeliveredAsTwentyFour) {
     EXPECT_EQ(dib.PixelRgb(0, 0), 0xFFFFFFu);
     EXPECT_EQ(dib.PixelRgb(1, 0), 0x0F0F0Fu);
     EXPECT_EQ(dib.PixelRgb(2, 0), 0u);  // bit 15 ignored
-    MDiskBMPDIB ramp(Fixture("bmp/rgb555.bmp"), "bmp");
+    MDiskBMPDIB ramp(Fixture("readers/bmp/rgb555.bmp"), "bmp");
     const Dib ramp_dib = test::DecodeFull(ramp);
     // Bottom row stored first: top-left is x 0, y 6 of the generator: red 0, green 31, blue 6.
     EXPECT_EQ(ramp_dib.PixelRgb(0, 0), 0x00FF30u);
@@ -166,8 +166,8 @@ TEST(Bmp, TopDownAndTruncatedFiles) {
 TEST(Bmp, TopDownFilesAreShownUpright) {
     for (const char* twin : {"rgb24.bmp", "pal8.bmp"}) {
         SCOPED_TRACE(twin);
-        MDiskBMPDIB top_down(Fixture(std::string("bmp/top-down-") + twin), "bmp");
-        MDiskBMPDIB bottom_up(Fixture(std::string("bmp/") + twin), "bmp");
+        MDiskBMPDIB top_down(Fixture(std::string("readers/bmp/top-down-") + twin), "bmp");
+        MDiskBMPDIB bottom_up(Fixture(std::string("readers/bmp/") + twin), "bmp");
         ASSERT_EQ(top_down.GetHeight(), 23);
         EXPECT_EQ(test::DecodeFull(top_down).Pixels(), test::DecodeFull(bottom_up).Pixels());
         EXPECT_EQ(test::Decode(top_down, 11, 7).Pixels(), test::Decode(bottom_up, 11, 7).Pixels());
@@ -186,14 +186,14 @@ TEST(Bmp, TopDownFilesAreShownUpright) {
 // The pixel-data offset of the file header places the rows: past a colour table that a 24-bit
 // file carries, or past a gap after the palette.
 TEST(Bmp, RowsStartAtTheStoredDataOffset) {
-    MDiskBMPDIB rgb24(Fixture("bmp/rgb24.bmp"), "bmp");
-    MDiskBMPDIB pal8(Fixture("bmp/pal8.bmp"), "bmp");
+    MDiskBMPDIB rgb24(Fixture("readers/bmp/rgb24.bmp"), "bmp");
+    MDiskBMPDIB pal8(Fixture("readers/bmp/pal8.bmp"), "bmp");
     const Dib rgb24_rows = test::DecodeFull(rgb24);
     const Dib pal8_rows = test::DecodeFull(pal8);
-    MDiskBMPDIB table(Fixture("bmp/rgb24-colour-table.bmp"), "bmp");
+    MDiskBMPDIB table(Fixture("readers/bmp/rgb24-colour-table.bmp"), "bmp");
     EXPECT_EQ(table.GetBitCount(), 24);
     EXPECT_EQ(test::DecodeFull(table).Pixels(), rgb24_rows.Pixels());
-    MDiskBMPDIB gap(Fixture("bmp/pal8-gap.bmp"), "bmp");
+    MDiskBMPDIB gap(Fixture("readers/bmp/pal8-gap.bmp"), "bmp");
     EXPECT_EQ(test::DecodeFull(gap).Pixels(), pal8_rows.Pixels());
     EXPECT_EQ(gap.GetPalette(), pal8.GetPalette());
 }

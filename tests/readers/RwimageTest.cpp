@@ -265,7 +265,7 @@ class Factory : public ::testing::Test {
 
 TEST_F(Factory, OwnReaderByExtension) {
     UseStandIn();
-    auto reader = CreateDiskImage(test::Fixture("bmp/rgb24.bmp"), ".BMP");
+    auto reader = CreateDiskImage(test::Fixture("readers/bmp/rgb24.bmp"), ".BMP");
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->Extension(), "bmp");
     EXPECT_EQ(reader->GetWidth(), 37);
@@ -275,7 +275,8 @@ TEST_F(Factory, OwnReaderByExtension) {
 
 TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
     UseStandIn();
-    for (const char* name : {"bmp/rle8.bmp", "bmp/v5-rgb24.bmp", "bmp/no-such-file.bmp"}) {
+    for (const char* name :
+         {"readers/bmp/rle8.bmp", "readers/bmp/v5-rgb24.bmp", "readers/bmp/no-such-file.bmp"}) {
         auto reader = CreateDiskImage(test::Fixture(name), "bmp");
         ASSERT_TRUE(reader) << name;
         EXPECT_NE(dynamic_cast<LibraryStandIn*>(reader.get()), nullptr) << name;
@@ -291,7 +292,7 @@ TEST_F(Factory, LongerSpellingsReachTheirFormatsReader) {
     UseStandIn();
     testing::TempDir dir;
     const std::string tiff = dir.File("scan.tiff");
-    std::filesystem::copy_file(test::Fixture("tif/rgb24.tif"), tiff);
+    std::filesystem::copy_file(test::Fixture("readers/tif/rgb24.tif"), tiff);
     for (const char* ext : {"tiff", ".TIFF"}) {
         auto reader = CreateDiskImage(tiff, ext);
         ASSERT_TRUE(reader) << ext;
@@ -312,9 +313,10 @@ TEST_F(Factory, MetafilesWithoutTheMetafileLayerGoToTheLibraryReader) {
 }
 
 TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
-    EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);  // no library
+    EXPECT_EQ(CreateDiskImage(test::Fixture("readers/bmp/rle8.bmp"), "bmp"),
+              nullptr);  // no library
     UseStandIn(true);
-    EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);
+    EXPECT_EQ(CreateDiskImage(test::Fixture("readers/bmp/rle8.bmp"), "bmp"), nullptr);
     EXPECT_EQ(CreateDiskImage("photo.jpg", ""), nullptr);
     EXPECT_EQ(asked.size(), 1u);
 }

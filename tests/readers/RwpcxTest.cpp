@@ -136,7 +136,7 @@ TEST(Pcx, RunsCrossingTheRowEndAreDropped) {
 }
 
 TEST(Pcx, RowsAboveTheLastDecodedRewind) {
-    MDiskPCX reader(test::Fixture("pcx/pal8.pcx"), "pcx");
+    MDiskPCX reader(test::Fixture("readers/pcx/pal8.pcx"), "pcx");
     const Dib first = test::DecodeFull(reader);
     const Dib again = test::DecodeFull(reader);
     EXPECT_EQ(first.Pixels(), again.Pixels());

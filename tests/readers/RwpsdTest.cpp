@@ -52,24 +52,24 @@ TEST(Psd, HeaderChecks) {
     ExpectHeaderError(Write(dir, PsdHeader(3, 70000, 1, 8, 3)));
     ExpectHeaderError(Write(dir, PsdHeader(60, 1, 1, 8, 3)));
     EXPECT_THROW(MDiskPSD(Write(dir, Bytes{}.Text("8BPS")), "psd"), EReadError);
-    ExpectHeaderError(test::Fixture("psd/psd-depth-times-channels-overflow.psd"));
+    ExpectHeaderError(test::Fixture("readers/psd/psd-depth-times-channels-overflow.psd"));
 }
 
 TEST(Psd, FixturesAgree) {
-    MDiskPSD raw(test::Fixture("psd/rgb-raw.psd"), "psd");
-    MDiskPSD rle(test::Fixture("psd/rgb-rle.psd"), "psd");
-    MDiskPSD alpha(test::Fixture("psd/rgba.psd"), "psd");
+    MDiskPSD raw(test::Fixture("readers/psd/rgb-raw.psd"), "psd");
+    MDiskPSD rle(test::Fixture("readers/psd/rgb-rle.psd"), "psd");
+    MDiskPSD alpha(test::Fixture("readers/psd/rgba.psd"), "psd");
     EXPECT_EQ(raw.GetBitCount(), 24);
     EXPECT_EQ(alpha.GetBitCount(), 24);
     EXPECT_EQ(raw.GetXResolution(), 72);
     const Dib reference = test::DecodeFull(raw);
     EXPECT_EQ(test::DecodeFull(rle).Pixels(), reference.Pixels());
     EXPECT_EQ(test::DecodeFull(alpha).Pixels(), reference.Pixels());
-    MDiskPSD grey(test::Fixture("psd/grey8.psd"), "psd");
+    MDiskPSD grey(test::Fixture("readers/psd/grey8.psd"), "psd");
     EXPECT_EQ(grey.GetBitCount(), 8);
     EXPECT_EQ(grey.GetColor(77), 0x4D4D4Du);
     // The indexed picture (200 colours, palette from offset 30) stays near the true colours.
-    MDiskPSD indexed(test::Fixture("psd/indexed.psd"), "psd");
+    MDiskPSD indexed(test::Fixture("readers/psd/indexed.psd"), "psd");
     const Dib pal = test::DecodeFull(indexed);
     int close = 0;
     for (int y = 0; y < 23; ++y) {
@@ -84,8 +84,8 @@ TEST(Psd, FixturesAgree) {
 
 // Deflated image data (2, and 3 with per-row prediction) is not PackBits.
 TEST(Psd, ZipCompressionIsRefused) {
-    ExpectHeaderError(test::Fixture("psd/zip.psd"));
-    ExpectHeaderError(test::Fixture("psd/zip-predicted.psd"));
+    ExpectHeaderError(test::Fixture("readers/psd/zip.psd"));
+    ExpectHeaderError(test::Fixture("readers/psd/zip-predicted.psd"));
     testing::TempDir dir;
     for (unsigned compression : {2u, 3u, 4u}) {
         ExpectHeaderError(
@@ -95,8 +95,9 @@ TEST(Psd, ZipCompressionIsRefused) {
 
 // Alpha and spot channels after the colour channels are not read; they do not change the picture.
 TEST(Psd, ExtraChannelsAreIgnored) {
-    for (const auto& [extra, plain] : {std::pair{"psd/grey-alpha.psd", "psd/grey8.psd"},
-                                       std::pair{"psd/cmyk-alpha.psd", "psd/cmyk.psd"}}) {
+    for (const auto& [extra, plain] :
+         {std::pair{"readers/psd/grey-alpha.psd", "readers/psd/grey8.psd"},
+          std::pair{"readers/psd/cmyk-alpha.psd", "readers/psd/cmyk.psd"}}) {
         SCOPED_TRACE(extra);
         MDiskPSD with(test::Fixture(extra), "psd");
         MDiskPSD without(test::Fixture(plain), "psd");
@@ -126,8 +127,9 @@ TEST(Psd, ExtraChannelsAreIgnored) {
 
 // 16-bit samples are stored big-endian and read by their high byte.
 TEST(Psd, SixteenBitSamplesByTheirHighByte) {
-    for (const auto& [wide, narrow] : {std::pair{"psd/rgb16-rle.psd", "psd/rgb-raw.psd"},
-                                       std::pair{"psd/grey16.psd", "psd/grey8.psd"}}) {
+    for (const auto& [wide, narrow] :
+         {std::pair{"readers/psd/rgb16-rle.psd", "readers/psd/rgb-raw.psd"},
+          std::pair{"readers/psd/grey16.psd", "readers/psd/grey8.psd"}}) {
         SCOPED_TRACE(wide);
         MDiskPSD sixteen(test::Fixture(wide), "psd");
         MDiskPSD eight(test::Fixture(narrow), "psd");

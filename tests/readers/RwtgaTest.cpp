@@ -34,8 +34,8 @@ TEST(Tga, TypesOtherThanMappedAndTrueColourAreRefused) {
             EXPECT_STREQ(error.what(), "TGA format not supply");
         }
     }
-    EXPECT_THROW(MDiskTGA(test::Fixture("tga/rle24.tga"), "tga"), EInOutError);
-    EXPECT_THROW(MDiskTGA(test::Fixture("tga/grey8.tga"), "tga"), EInOutError);
+    EXPECT_THROW(MDiskTGA(test::Fixture("readers/tga/rle24.tga"), "tga"), EInOutError);
+    EXPECT_THROW(MDiskTGA(test::Fixture("readers/tga/grey8.tga"), "tga"), EInOutError);
     EXPECT_THROW(MDiskTGA(Write(dir, TgaHeader(0, 2, 0, 2, 2, 12, 0).Fill(64, 0)), "tga"),
                  EInOutError);
     EXPECT_THROW(MDiskTGA(Write(dir, Bytes{}.Fill(10, 0)), "tga"), EReadError);
@@ -137,8 +137,8 @@ TEST(Tga, MapEntrySizesSetColoursAndRowOffset) {
 
 // The same picture with 24- and 32-bit map entries (the alpha of the entries ignored).
 TEST(Tga, ThirtyTwoBitMapMatchesItsTwentyFourBitTwin) {
-    MDiskTGA map24(test::Fixture("tga/pal8.tga"), "tga");
-    MDiskTGA map32(test::Fixture("tga/pal8-map32.tga"), "tga");
+    MDiskTGA map24(test::Fixture("readers/tga/pal8.tga"), "tga");
+    MDiskTGA map32(test::Fixture("readers/tga/pal8-map32.tga"), "tga");
     EXPECT_EQ(map32.GetPalette(), map24.GetPalette());
     EXPECT_EQ(test::DecodeFull(map32).Pixels(), test::DecodeFull(map24).Pixels());
 }

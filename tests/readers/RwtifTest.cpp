@@ -99,7 +99,8 @@ void ExpectRefused(const std::string& path) {
 }
 
 TEST(Tif, RefusedVariants) {
-    for (const char* name : {"tif/lzw.tif", "tif/packbits.tif", "tif/palette.tif"}) {
+    for (const char* name :
+         {"readers/tif/lzw.tif", "readers/tif/packbits.tif", "readers/tif/palette.tif"}) {
         ExpectRefused(test::Fixture(name));
     }
     testing::TempDir dir;
@@ -130,8 +131,8 @@ TEST(Tif, RefusedVariants) {
 // What the rows cannot be delivered from without a decoder or a colour model goes to the library
 // reader: 32-bit grey, CIELab, inks other than CMYK, bits stored least significant first.
 TEST(Tif, LayoutsWithoutAPlainConversionAreRefused) {
-    for (const char* name :
-         {"tif/grey32.tif", "tif/lab.tif", "tif/inkset-not-cmyk.tif", "tif/lsb-first.tif"}) {
+    for (const char* name : {"readers/tif/grey32.tif", "readers/tif/lab.tif",
+                             "readers/tif/inkset-not-cmyk.tif", "readers/tif/lsb-first.tif"}) {
         SCOPED_TRACE(name);
         ExpectRefused(test::Fixture(name));
     }
@@ -166,8 +167,8 @@ TEST(Tif, LayoutsWithoutAPlainConversionAreRefused) {
 }
 
 TEST(Tif, BigEndianAndAnyOtherByteOrderMark) {
-    MDiskTIF msb(test::Fixture("tif/rgb24-msb.tif"), "tif");
-    MDiskTIF lsb(test::Fixture("tif/rgb24.tif"), "tif");
+    MDiskTIF msb(test::Fixture("readers/tif/rgb24-msb.tif"), "tif");
+    MDiskTIF lsb(test::Fixture("readers/tif/rgb24.tif"), "tif");
     EXPECT_EQ(test::DecodeFull(msb).Pixels(), test::DecodeFull(lsb).Pixels());
     testing::TempDir dir;
     std::vector<std::uint8_t> bytes = Picture(8, 1, 1, 1, 1, true).Data(Bytes{}.U8(0xF0)).Build();
@@ -187,8 +188,8 @@ TEST(Tif, BilevelPhotometricSetsWhite) {
     EXPECT_EQ(dib.PixelRgb(0, 0), 0xFFFFFFu);
     EXPECT_EQ(dib.PixelRgb(7, 0), 0u);
     EXPECT_EQ(white.GetColor(1), 0xFFFFFFu);
-    MDiskTIF a(test::Fixture("tif/miniswhite.tif"), "tif");
-    MDiskTIF b(test::Fixture("tif/minisblack.tif"), "tif");
+    MDiskTIF a(test::Fixture("readers/tif/miniswhite.tif"), "tif");
+    MDiskTIF b(test::Fixture("readers/tif/minisblack.tif"), "tif");
     const Dib da = test::DecodeFull(a), db = test::DecodeFull(b);
     for (int x = 0; x < 37; ++x) ASSERT_EQ(da.PixelRgb(x, 5), db.PixelRgb(x, 5));
 }
@@ -219,8 +220,9 @@ TEST(Tif, GreyInBothPolarities) {
                    "tif");
     EXPECT_EQ(test::DecodeFull(alpha).PixelRgb(1, 0), 0x141414u);
     // Files of real encoders: each white-is-zero picture equals its black-is-zero twin.
-    for (const auto& [a, b] : {std::pair{"tif/miniswhite8.tif", "tif/minisblack8.tif"},
-                               std::pair{"tif/miniswhite4.tif", "tif/minisblack4.tif"}}) {
+    for (const auto& [a, b] :
+         {std::pair{"readers/tif/miniswhite8.tif", "readers/tif/minisblack8.tif"},
+          std::pair{"readers/tif/miniswhite4.tif", "readers/tif/minisblack4.tif"}}) {
         SCOPED_TRACE(a);
         MDiskTIF white(test::Fixture(a), "tif");
         MDiskTIF black(test::Fixture(b), "tif");
@@ -269,16 +271,16 @@ TEST(Tif, CmykIsConvertedLikeThePhotoshopReader) {
 
 // Samples in separate planes: one strip table per plane, one row read from each.
 TEST(Tif, PlanarFilesEqualTheirInterleavedTwins) {
-    MDiskTIF chunky(test::Fixture("tif/rgb24.tif"), "tif");
+    MDiskTIF chunky(test::Fixture("readers/tif/rgb24.tif"), "tif");
     const Dib reference = test::DecodeFull(chunky);
-    for (const char* name : {"tif/planar-rgb.tif", "tif/planar-rgb-strips5.tif"}) {
+    for (const char* name : {"readers/tif/planar-rgb.tif", "readers/tif/planar-rgb-strips5.tif"}) {
         SCOPED_TRACE(name);
         MDiskTIF planar(test::Fixture(name), "tif");
         EXPECT_EQ(planar.GetBitCount(), 24);
         EXPECT_EQ(test::DecodeFull(planar).Pixels(), reference.Pixels());
     }
-    MDiskTIF cmyk(test::Fixture("tif/cmyk32.tif"), "tif");
-    MDiskTIF planar_cmyk(test::Fixture("tif/planar-cmyk.tif"), "tif");
+    MDiskTIF cmyk(test::Fixture("readers/tif/cmyk32.tif"), "tif");
+    MDiskTIF planar_cmyk(test::Fixture("readers/tif/planar-cmyk.tif"), "tif");
     EXPECT_EQ(test::DecodeFull(planar_cmyk).Pixels(), test::DecodeFull(cmyk).Pixels());
     testing::TempDir dir;
     // 2 x 2 RGB, two strips per plane; a table covering only two planes is refused.
@@ -298,9 +300,9 @@ TEST(Tif, PlanarFilesEqualTheirInterleavedTwins) {
 }
 
 TEST(Tif, Resolutions) {
-    MDiskTIF inch(test::Fixture("tif/dpi300.tif"), "tif");
+    MDiskTIF inch(test::Fixture("readers/tif/dpi300.tif"), "tif");
     EXPECT_EQ(inch.GetXResolution(), 300);
-    MDiskTIF cm(test::Fixture("tif/dpcm118.tif"), "tif");
+    MDiskTIF cm(test::Fixture("readers/tif/dpcm118.tif"), "tif");
     EXPECT_EQ(cm.GetXResolution(), 46);  // 11800 / 254
     testing::TempDir dir;
     TiffBuilder t = Picture(8, 1, 1, 1, 1);

@@ -156,7 +156,7 @@ TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
 TEST_F(ScanTest, LongerExtensionsAreThumbnailed) {
     MakeFolder();
     for (const char* name : {"a.JPEG", "b.jpe", "c.jfif"}) WriteFile(Picture(name), {'x'});
-    fs::copy_file(PIXELARY_TEST_DATA "/tif/rgb24.tif", Picture("d.tiff"));
+    fs::copy_file(PIXELARY_TEST_DATA "/readers/tif/rgb24.tif", Picture("d.tiff"));
     RecordingView view;
     DirectoryScanEntries entries = Scan(view);
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(entries.LargeImage(i).IsEmpty()) << i;

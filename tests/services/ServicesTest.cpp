@@ -65,7 +65,7 @@ TEST(QtServices, LogRecordsReachTheirQtCategoryQuietUnlessTheRulesEnableThem) {
 }
 
 TEST(QtServices, WireTheLibraryReaderAndTheNamespaceOverTheGivenFolders) {
-    const std::string photo = PIXELARY_TEST_DATA "/imaging/jpeg/colour.jpg";
+    const std::string photo = PIXELARY_TEST_DATA "/imaging/jpg/colour.jpg";
     SetLibraryReaderFactory(nullptr);
     shell::SetShell(nullptr);
     EXPECT_EQ(CreateDiskImage(photo, "jpg"), nullptr);

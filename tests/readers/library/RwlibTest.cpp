@@ -32,7 +32,7 @@ class LibraryReader : public ::testing::Test {
 };
 
 TEST_F(LibraryReader, JpegAndGifGoToTheLibraryAtTheirDecodedDepth) {
-    auto jpeg = CreateDiskImage(test::Fixture("jpeg/colour.jpg"), "jpg");
+    auto jpeg = CreateDiskImage(test::Fixture("jpg/colour.jpg"), "jpg");
     ASSERT_NE(dynamic_cast<MDiskLIB*>(jpeg.get()), nullptr);
     EXPECT_EQ(jpeg->GetBitCount(), 24);
     EXPECT_EQ(jpeg->GetXResolution(), 72);
@@ -54,7 +54,7 @@ TEST_F(LibraryReader, JpegAndGifGoToTheLibraryAtTheirDecodedDepth) {
 }
 
 TEST_F(LibraryReader, FilesTheOwnReadersRefuseFallBackToTheLibrary) {
-    for (const char* file : {"tiff/lzw.tif", "tiff/grey.tif", "tiff/jpeg.tif", "bmp/rle4.bmp",
+    for (const char* file : {"tif/lzw.tif", "tif/grey.tif", "tif/jpeg.tif", "bmp/rle4.bmp",
                              "bmp/rle8.bmp", "tga/rle.tga", "tga/grey-rle.tga"}) {
         const std::string path = test::Fixture(file);
         const std::string extension = path.substr(path.size() - 3);
@@ -139,8 +139,8 @@ namespace {
 TEST(PixthumbLibrary, MakesThumbnailsOfEveryLibraryFormat) {
     testing::TempDir folder;
     const std::string out = folder.File("thumb.bmp");
-    for (const char* file : {"jpeg/colour.jpg", "jpeg/cmyk.jpg", "gif/animated.gif", "png/rgba.png",
-                             "eps/tiff-preview.eps", "tiff/jpeg.tif", "bmp/rle4.bmp"}) {
+    for (const char* file : {"jpg/colour.jpg", "jpg/cmyk.jpg", "gif/animated.gif", "png/rgba.png",
+                             "eps/tiff-preview.eps", "tif/jpeg.tif", "bmp/rle4.bmp"}) {
         std::filesystem::remove(out);
         const std::string command =
             std::string(PIXELARY_BIN_DIR) + "/pixthumb '" + test::Fixture(file) + "' '" + out + "'";
@@ -188,7 +188,7 @@ namespace {
 TEST(PixthumbLibrary, BatchFormThumbnailsEveryInputIntoTheFolder) {
     testing::TempDir folder;
     const std::string pixthumb = std::string(PIXELARY_BIN_DIR) + "/pixthumb";
-    const std::string jpeg = test::Fixture("jpeg/colour.jpg");
+    const std::string jpeg = test::Fixture("jpg/colour.jpg");
     const std::string gif = test::Fixture("gif/plain.gif");
     const std::string missing = folder.File("missing.png");
     const std::string outdir = folder.File("out");

@@ -37,62 +37,62 @@ struct Case {
 constexpr const char* kNetpbmTiff = "sh -c 'tifftopnm \"$1\" | pamdepth 255 | ppmtoppm' -";
 
 const Case kCases[] = {
-    {"bmp/rgb24.bmp"},
-    {"bmp/pal8.bmp"},
-    {"bmp/pal4.bmp"},
-    {"bmp/mono1.bmp"},
-    {"bmp/bgra32.bmp"},
-    {"bmp/os2-pal8.bmp"},
-    {"bmp/os2-rgb24.bmp"},
-    {"bmp/rgb555.bmp", Match::FiveBit},
-    {"bmp/top-down-rgb24.bmp"},
-    {"bmp/top-down-pal8.bmp"},
-    {"bmp/rgb24-colour-table.bmp"},
-    {"bmp/pal8-gap.bmp"},
-    {"tga/rgb24.tga"},
-    {"tga/pal8.tga"},
-    {"tga/id-pal8.tga"},
-    {"tga/rgba32.tga"},
-    {"tga/topleft24.tga"},
-    {"tga/rgb16-mirrored.tga", Match::FiveBit},
-    {"tga/pal8-map15.tga", Match::FiveBit},
-    {"tga/pal8-map16.tga", Match::FiveBit},
-    {"tga/pal8-map32.tga"},
-    {"pcx/rgb24.pcx"},
-    {"pcx/pal8.pcx"},
-    {"pcx/pal16.pcx"},
-    {"pcx/planar4.pcx"},
-    {"pcx/packed4.pcx"},
-    {"pcx/mono1.pcx", Match::Exact, "pcxtoppm"},
-    {"pcx/mono1-zero-map.pcx", Match::Exact, "pcxtoppm"},
-    {"pcx/netpbm-even24.pcx"},
-    {"tif/rgb24.tif"},
-    {"tif/rgb24-msb.tif"},
-    {"tif/strips5.tif"},
-    {"tif/tiffcp-msb-strips3.tif"},
-    {"tif/rgba.tif"},
-    {"tif/minisblack.tif"},
-    {"tif/miniswhite.tif"},
-    {"tif/dpi300.tif"},
-    {"tif/cmyk32.tif", Match::Near},
-    {"tif/planar-rgb.tif"},
-    {"tif/planar-rgb-strips5.tif"},
-    {"tif/planar-cmyk.tif", Match::Near},
-    {"tif/grey8.tif"},
-    {"tif/minisblack8.tif"},
-    {"tif/miniswhite8.tif"},
-    {"tif/minisblack4.tif"},
-    {"tif/miniswhite4.tif", Match::Exact, kNetpbmTiff},
-    {"psd/rgb-rle.psd"},
-    {"psd/rgb-raw.psd"},
-    {"psd/rgba.psd"},
-    {"psd/grey8.psd"},
-    {"psd/cmyk.psd", Match::Near},
-    {"psd/cmyk-rle.psd", Match::Near},
-    {"psd/cmyk-alpha.psd", Match::Near},
-    {"psd/grey-alpha.psd"},
-    {"psd/grey16.psd"},
-    {"psd/rgb16-rle.psd"},
+    {"readers/bmp/rgb24.bmp"},
+    {"readers/bmp/pal8.bmp"},
+    {"readers/bmp/pal4.bmp"},
+    {"readers/bmp/mono1.bmp"},
+    {"readers/bmp/bgra32.bmp"},
+    {"readers/bmp/os2-pal8.bmp"},
+    {"readers/bmp/os2-rgb24.bmp"},
+    {"readers/bmp/rgb555.bmp", Match::FiveBit},
+    {"readers/bmp/top-down-rgb24.bmp"},
+    {"readers/bmp/top-down-pal8.bmp"},
+    {"readers/bmp/rgb24-colour-table.bmp"},
+    {"readers/bmp/pal8-gap.bmp"},
+    {"readers/tga/rgb24.tga"},
+    {"readers/tga/pal8.tga"},
+    {"readers/tga/id-pal8.tga"},
+    {"readers/tga/rgba32.tga"},
+    {"readers/tga/topleft24.tga"},
+    {"readers/tga/rgb16-mirrored.tga", Match::FiveBit},
+    {"readers/tga/pal8-map15.tga", Match::FiveBit},
+    {"readers/tga/pal8-map16.tga", Match::FiveBit},
+    {"readers/tga/pal8-map32.tga"},
+    {"readers/pcx/rgb24.pcx"},
+    {"readers/pcx/pal8.pcx"},
+    {"readers/pcx/pal16.pcx"},
+    {"readers/pcx/planar4.pcx"},
+    {"readers/pcx/packed4.pcx"},
+    {"readers/pcx/mono1.pcx", Match::Exact, "pcxtoppm"},
+    {"readers/pcx/mono1-zero-map.pcx", Match::Exact, "pcxtoppm"},
+    {"readers/pcx/netpbm-even24.pcx"},
+    {"readers/tif/rgb24.tif"},
+    {"readers/tif/rgb24-msb.tif"},
+    {"readers/tif/strips5.tif"},
+    {"readers/tif/tiffcp-msb-strips3.tif"},
+    {"readers/tif/rgba.tif"},
+    {"readers/tif/minisblack.tif"},
+    {"readers/tif/miniswhite.tif"},
+    {"readers/tif/dpi300.tif"},
+    {"readers/tif/cmyk32.tif", Match::Near},
+    {"readers/tif/planar-rgb.tif"},
+    {"readers/tif/planar-rgb-strips5.tif"},
+    {"readers/tif/planar-cmyk.tif", Match::Near},
+    {"readers/tif/grey8.tif"},
+    {"readers/tif/minisblack8.tif"},
+    {"readers/tif/miniswhite8.tif"},
+    {"readers/tif/minisblack4.tif"},
+    {"readers/tif/miniswhite4.tif", Match::Exact, kNetpbmTiff},
+    {"readers/psd/rgb-rle.psd"},
+    {"readers/psd/rgb-raw.psd"},
+    {"readers/psd/rgba.psd"},
+    {"readers/psd/grey8.psd"},
+    {"readers/psd/cmyk.psd", Match::Near},
+    {"readers/psd/cmyk-rle.psd", Match::Near},
+    {"readers/psd/cmyk-alpha.psd", Match::Near},
+    {"readers/psd/grey-alpha.psd"},
+    {"readers/psd/grey16.psd"},
+    {"readers/psd/rgb16-rle.psd"},
 };
 
 struct Picture {
@@ -234,9 +234,9 @@ TEST(Pixthumb, UnusableMetafilesGiveNoThumbnail) {
 TEST(Pixthumb, PreviewDocumentsGiveTheirEmbeddedBitmap) {
     testing::TempDir dir;
     const std::string out = dir.File("thumb.bmp");
-    ASSERT_EQ(RunPixthumb(test::Fixture("osp/preview.osp") + " " + out), 0);
+    ASSERT_EQ(RunPixthumb(test::Fixture("scanner/osp/preview.osp") + " " + out), 0);
     const Dib thumb = Dib::LoadFromFile(out);
-    const Dib embedded = Dib::LoadFromFile(test::Fixture("bmp/pal4.bmp"));
+    const Dib embedded = Dib::LoadFromFile(test::Fixture("readers/bmp/pal4.bmp"));
     ASSERT_EQ(thumb.Width(), embedded.Width());  // as stored, not fitted to the box
     ASSERT_EQ(thumb.Height(), embedded.Height());
     for (int y = 0; y < thumb.Height(); ++y) {
@@ -245,7 +245,7 @@ TEST(Pixthumb, PreviewDocumentsGiveTheirEmbeddedBitmap) {
         }
     }
     // A preview shorter than its length field gives none.
-    EXPECT_EQ(RunPixthumb(test::Fixture("osp/short-preview.osp") + " " + out), 1);
+    EXPECT_EQ(RunPixthumb(test::Fixture("scanner/osp/short-preview.osp") + " " + out), 1);
 }
 
 // The longer names of JPEG and TIFF pictures give the thumbnails of their short-named copies.
@@ -258,13 +258,13 @@ TEST(Pixthumb, LongerExtensionsGiveTheSameThumbnails) {
         EXPECT_EQ(RunPixthumb("'" + copy + "' " + out), 0) << name;
         return Dib::LoadFromFile(out).Pixels();
     };
-    const std::string jpeg = test::Fixture("imaging/jpeg/colour.jpg");
+    const std::string jpeg = test::Fixture("imaging/jpg/colour.jpg");
     const auto jpg = thumbnail_of(jpeg, "photo.jpg");
     ASSERT_FALSE(jpg.empty());
     for (const char* name : {"photo.jpeg", "photo2.JPEG", "photo.jpe", "photo.jfif"}) {
         EXPECT_EQ(thumbnail_of(jpeg, name), jpg) << name;
     }
-    const std::string tiff = test::Fixture("tif/rgb24.tif");
+    const std::string tiff = test::Fixture("readers/tif/rgb24.tif");
     const auto tif = thumbnail_of(tiff, "scan.tif");
     ASSERT_FALSE(tif.empty());
     EXPECT_EQ(thumbnail_of(tiff, "scan.tiff"), tif);
@@ -279,18 +279,18 @@ TEST(Pixthumb, ExitStatus) {
     EXPECT_EQ(RunPixthumb("--box 9 a.bmp " + out), 2);
     EXPECT_EQ(RunPixthumb("one.bmp"), 2);
     // Not a picture key, a name too short, a file no reader takes.
-    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/README.txt") + " " + out), 1);
+    EXPECT_EQ(RunPixthumb(test::Fixture("readers/bmp/README.txt") + " " + out), 1);
     EXPECT_EQ(RunPixthumb("bmp " + out), 1);
     const std::string junk = dir.File("junk.bmp");
     std::ofstream(junk) << std::string(64, 'j');
     EXPECT_EQ(RunPixthumb(junk + " " + out), 1);
     // A file the own reader refuses falls back to the image library.
-    EXPECT_EQ(RunPixthumb(test::Fixture("bmp/rle8.bmp") + " " + out), 0);
+    EXPECT_EQ(RunPixthumb(test::Fixture("readers/bmp/rle8.bmp") + " " + out), 0);
     EXPECT_EQ(RunPixthumb(dir.File("missing.bmp") + " " + out), 1);
     // The format key is the last three bytes, with or without a dot.
     testing::TempDir copy;
     const std::string dotless = copy.File("rosebmp");
-    std::filesystem::copy_file(test::Fixture("bmp/rgb24.bmp"), dotless);
+    std::filesystem::copy_file(test::Fixture("readers/bmp/rgb24.bmp"), dotless);
     EXPECT_EQ(RunPixthumb(dotless + " " + out), 0);
     EXPECT_EQ(Dib::LoadFromFile(out).Width(), 93);
 }

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes documents with an embedded preview ("QX", "ObjManager", 0, 1, length, BMP file) around
-# ../bmp/pal4.bmp (made by ImageMagick, see ../bmp/README.txt): preview.osp is complete,
+# ../../readers/bmp/pal4.bmp (made by ImageMagick, see ../../readers/bmp/README.txt): preview.osp is complete,
 # short-preview.osp declares more preview bytes than it holds.
 import struct
 import os
 
 here = os.path.dirname(os.path.abspath(__file__))
-with open(os.path.join(here, "..", "bmp", "pal4.bmp"), "rb") as f:
+with open(os.path.join(here, "..", "..", "readers", "bmp", "pal4.bmp"), "rb") as f:
     bmp = f.read()
 header = b"QX" + b"ObjManager".ljust(32, b"\0") + struct.pack("<HH", 0, 1)
 with open(os.path.join(here, "preview.osp"), "wb") as f:
