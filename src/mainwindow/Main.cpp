@@ -37,7 +37,7 @@
 #include "platform/DataFolders.h"
 #include "model/MExplorerItem.h"
 #include "model/MWalkQueue.h"
-#include "scanner/HandOverPump.h"
+#include "scanner/qt/HandOverPump.h"
 #include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
 

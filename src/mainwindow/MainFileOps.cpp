@@ -28,7 +28,7 @@
 #include "mainwindow/NewFolderDlg.h"
 #include "mainwindow/Strings.h"
 #include "model/MExplorerItem.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 #include "readers/Rwimage.h"
 #include "settings/Settings.h"
 

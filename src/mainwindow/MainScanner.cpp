@@ -16,8 +16,8 @@
 #include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "model/MExplorerItem.h"
-#include "scanner/HandOverPump.h"
 #include "scanner/MScanIcon.h"
+#include "scanner/qt/HandOverPump.h"
 
 namespace pixelary {
 namespace {
