@@ -13,8 +13,8 @@
 #include <QToolButton>
 
 #include "core/Exception.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Strings.h"

@@ -16,14 +16,13 @@
 #include "mainwindow/Logging.h"
 #include "mainwindow/Main.h"
 #include "model/MExplorerItem.h"
+#include "readers/ThumbnailSize.h"
 #include "scanner/HandOverPump.h"
 #include "scanner/MScanIcon.h"
 
 namespace pixelary {
 namespace {
 
-constexpr int kThumbBoxWidth = 94;
-constexpr int kThumbBoxHeight = 78;
 constexpr int kServeSliceMs = 5;
 // How often a running scan asks whether the index is due to be written (IndexCheckpoint keeps
 // the real interval).
@@ -67,7 +66,7 @@ void TMainForm::TellScannerWhatIsVisible() {
 
 void TMainForm::StartScanner(bool reload) {
     Scanner = std::make_unique<MScanIcon>(*scanView_, Cache.get(), reload ? 1 : 0);
-    Scanner->Start(Folder.get(), kThumbBoxWidth, kThumbBoxHeight);
+    Scanner->Start(Folder.get(), kThumbnailBoxWidth, kThumbnailBoxHeight);
     checkpointTimer_->start();
 }
 

@@ -11,8 +11,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/Strings.h"
 #include "model/MExplorerItem.h"
