@@ -15,6 +15,11 @@ class MWalkQueue;
 // the main window; its parts read and replace these in place. The folder is never released
 // while a scanner can still run.
 struct BrowserState {
+    BrowserState();
+    ~BrowserState();  // where the owned types are complete
+    BrowserState(const BrowserState&) = delete;
+    BrowserState& operator=(const BrowserState&) = delete;
+
     std::unique_ptr<MWalkQueue> History;
     std::unique_ptr<MExplorerItem> Folder;
     std::unique_ptr<MCacheFileManager> Cache;

@@ -11,7 +11,6 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "core/Exception.h"
 #include "mainwindow/BrowserState.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Logging.h"

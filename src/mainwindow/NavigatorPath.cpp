@@ -6,11 +6,9 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include "core/Exception.h"
 #include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/BrowserState.h"
 #include "mainwindow/Navigator.h"
-#include "mainwindow/Strings.h"
 #include "model/MExplorerItem.h"
 #include "model/MFolderPath.h"
 #include "model/MWalkQueue.h"

@@ -16,11 +16,11 @@
 namespace pixelary {
 namespace {
 
-// Hands the grid's key presses to the view, and also those the window gets while no control
+// Hands the grid's key presses to the view, and also those its window gets while no control
 // has the focus. Owned by the view, so it is gone before the widgets it looks at.
 class GridKeyFilter : public QObject {
   public:
-    GridKeyFilter(ThumbnailView* grid, QWidget* window) : grid_(grid), window_(window) {}
+    explicit GridKeyFilter(ThumbnailView* grid) : grid_(grid) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -36,7 +36,7 @@ class GridKeyFilter : public QObject {
             case QEvent::WindowActivate:
                 // Sent before the window picks a control for the keys: with none picked (a load
                 // leaves none), the grid takes them rather than the first tool button.
-                if (watched == window_ && !window_->focusWidget())
+                if (watched == grid_->window() && !grid_->window()->focusWidget())
                     grid_->setFocus(Qt::ActiveWindowFocusReason);
                 break;
             case QEvent::FocusIn:
@@ -52,7 +52,6 @@ class GridKeyFilter : public QObject {
 
   private:
     ThumbnailView* grid_;
-    QWidget* window_;
 };
 
 bool IsMoveKey(int key) {
@@ -82,9 +81,12 @@ int MoveByRows(int index, int rows, int columns, int count) {
 
 }  // namespace
 
-void ThumbnailView::WatchWindowKeys(QWidget* window) {
-    gridKeyFilter_ = std::make_unique<GridKeyFilter>(this, window);
+void ThumbnailView::InstallGridKeys() {
+    gridKeyFilter_ = std::make_unique<GridKeyFilter>(this);
     installEventFilter(gridKeyFilter_.get());
+}
+
+void ThumbnailView::WatchWindowKeys(QWidget* window) {
     window->installEventFilter(gridKeyFilter_.get());
 }
 

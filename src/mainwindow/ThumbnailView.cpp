@@ -3,7 +3,6 @@
 // the selection commands and scrolling a cell into view.
 #include "mainwindow/ThumbnailView.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -41,6 +40,7 @@ ThumbnailView::ThumbnailView(BrowserState& state, QWidget* parent)
     RenameEdit->setVisible(false);
     RenameEdit->setEnabled(false);
     InstallRenameEdit();
+    InstallGridKeys();
     tile_ = LoadTile("tile100.png", QColor(255, 226, 184));
 }
 

@@ -129,6 +129,7 @@ class ThumbnailView : public QScrollArea {
     void InstallRenameEdit();
 
     // The keyboard (ThumbnailKeys.cpp).
+    void InstallGridKeys();
     // The entry a movement key goes to from the focused one; -1 without entries.
     int FocusTarget(int key) const;
     void MoveFocus(int target, Qt::KeyboardModifiers modifiers);
