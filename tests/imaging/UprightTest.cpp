@@ -14,7 +14,7 @@
 #include "fileops/Wallpaper.h"
 #include "fileops/WallpaperImage.h"
 #include "print/MPrint.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 #include "scanner/FileThumbnail.h"
 

@@ -11,8 +11,8 @@
 
 #include "cache/MCacheFile.h"
 #include "core/Dib.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
 #include "model/MExplorerItem.h"

@@ -13,8 +13,8 @@
 
 #include "core/Dib.h"
 #include "core/Exception.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
 #include "mainwindow/ViewGeometry.h"

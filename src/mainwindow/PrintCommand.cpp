@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mainwindow/MainPrint.h"
+// The print command: the selected pictures handed to the print dialog.
+#include "mainwindow/PrintCommand.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -7,8 +8,10 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "core/Text.h"
-#include "mainwindow/Main.h"
+#include "mainwindow/BrowserState.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/Strings.h"
+#include "mainwindow/ThumbnailView.h"
 #include "model/MExplorerItem.h"
 #include "printdlg/MPrintDlg.h"
 #include "readers/Rwimage.h"
@@ -48,18 +51,18 @@ PrintCommandHooks PrintCommandHooks::Default() {
     return hooks;
 }
 
-void TMainForm::CmFilePrintClick() {
-    if (!Folder) {
-        ErrorBox(this, kStrNothingToPrint);
+void FileCommands::Print() {
+    if (!state_.Folder) {
+        ErrorBox(window_, kStrNothingToPrint);
         return;
     }
     PrintJob job;
-    job.Title = Folder->GetDisplayName(shell::SHGDN_FORPARSING);
-    for (int i = 0; i < EntryCount(); ++i) {
-        MExplorerItem* entry = Entry(i);
+    job.Title = state_.Folder->GetDisplayName(shell::SHGDN_FORPARSING);
+    for (int i = 0; i < view_.EntryCount(); ++i) {
+        MExplorerItem* entry = view_.Entry(i);
         if (!entry->Selected) continue;
         if (!IsImageFileExt(text::ToLower(entry->GetExt()))) {
-            ErrorBox(this, kStrCannotPrintItem);
+            ErrorBox(window_, kStrCannotPrintItem);
             return;
         }
         job.Entries.push_back({entry->GetDisplayName(shell::SHGDN_FORPARSING),
@@ -67,14 +70,14 @@ void TMainForm::CmFilePrintClick() {
                                [entry] { return LargeImageOf(entry); }});
     }
     if (job.Entries.empty()) {
-        ErrorBox(this, kStrNothingToPrint);
+        ErrorBox(window_, kStrNothingToPrint);
         return;
     }
     if (!PrintCommand.HasPrinter()) {
-        ErrorBox(this, kStrNoPrinter);
+        ErrorBox(window_, kStrNoPrinter);
         return;
     }
-    PrintCommand.RunPrintDialog(this, std::move(job));
+    PrintCommand.RunPrintDialog(window_, std::move(job));
 }
 
 }  // namespace pixelary

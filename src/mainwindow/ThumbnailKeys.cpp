@@ -10,42 +10,39 @@
 #include <memory>
 
 #include "mainwindow/Controls.h"
-#include "mainwindow/Main.h"
+#include "mainwindow/ThumbnailView.h"
 #include "model/MExplorerItem.h"
 
 namespace pixelary {
 namespace {
 
-// Hands the grid's key presses to the main window, and also those the window gets while no
-// control has the focus: a folder load takes the focus away, and the keys that opened the
-// folder should keep working in the new one. Owned by the window without being its child, so
-// it is gone before the window's base class tears down the widgets it looks at.
+// Hands the grid's key presses to the view, and also those its window gets while no control
+// has the focus. Owned by the view, so it is gone before the widgets it looks at.
 class GridKeyFilter : public QObject {
   public:
-    explicit GridKeyFilter(TMainForm* form) : form_(form) {}
+    explicit GridKeyFilter(ThumbnailView* grid) : grid_(grid) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        QWidget* grid = form_->ItemScrollBox;
         switch (event->type()) {
             case QEvent::KeyPress:
                 // Keys that a child of the grid (the rename edit) passes on are not the grid's.
-                if (watched == grid ? grid->hasFocus() : QApplication::focusWidget() == nullptr) {
-                    const bool used = form_->ItemScrollBoxKeyDown(*static_cast<QKeyEvent*>(event));
-                    if (used && !QApplication::focusWidget()) grid->setFocus(Qt::OtherFocusReason);
+                if (watched == grid_ ? grid_->hasFocus() : QApplication::focusWidget() == nullptr) {
+                    const bool used = grid_->ItemScrollBoxKeyDown(*static_cast<QKeyEvent*>(event));
+                    if (used && !QApplication::focusWidget()) grid_->setFocus(Qt::OtherFocusReason);
                     return used;
                 }
                 break;
             case QEvent::WindowActivate:
                 // Sent before the window picks a control for the keys: with none picked (a load
                 // leaves none), the grid takes them rather than the first tool button.
-                if (watched == form_ && !form_->focusWidget())
-                    grid->setFocus(Qt::ActiveWindowFocusReason);
+                if (watched == grid_->window() && !grid_->window()->focusWidget())
+                    grid_->setFocus(Qt::ActiveWindowFocusReason);
                 break;
             case QEvent::FocusIn:
             case QEvent::FocusOut:
                 // The focus rectangle shows only while the grid has the keyboard.
-                if (watched == grid) form_->InvalidateItem(form_->FocusIndex);
+                if (watched == grid_) grid_->InvalidateItem(grid_->FocusIndex);
                 break;
             default:
                 break;
@@ -54,7 +51,7 @@ class GridKeyFilter : public QObject {
     }
 
   private:
-    TMainForm* form_;
+    ThumbnailView* grid_;
 };
 
 bool IsMoveKey(int key) {
@@ -84,29 +81,20 @@ int MoveByRows(int index, int rows, int columns, int count) {
 
 }  // namespace
 
-void TMainForm::InstallGridKeys() {
+void ThumbnailView::InstallGridKeys() {
     gridKeyFilter_ = std::make_unique<GridKeyFilter>(this);
-    ItemScrollBox->installEventFilter(gridKeyFilter_.get());
     installEventFilter(gridKeyFilter_.get());
-    // The mouse moves the focus too: its old cell loses the focus rectangle, and Shift with the
-    // keys goes on from where a click left the selection.
-    ItemPaint->OnMouseDown = [this, mouseDown = ItemPaint->OnMouseDown](QMouseEvent* event) {
-        const int before = FocusIndex;
-        mouseDown(event);
-        if (FocusIndex == before) return;
-        const bool extended = (event->modifiers() & Qt::ShiftModifier) &&
-                              !(event->modifiers() & Qt::ControlModifier) && before >= 0;
-        selectionAnchor_ = extended ? before : FocusIndex;
-        InvalidateItem(before);
-        InvalidateItem(FocusIndex);
-    };
 }
 
-bool TMainForm::ItemScrollBoxKeyDown(const QKeyEvent& event) {
+void ThumbnailView::WatchWindowKeys(QWidget* window) {
+    window->installEventFilter(gridKeyFilter_.get());
+}
+
+bool ThumbnailView::ItemScrollBoxKeyDown(const QKeyEvent& event) {
     const int key = event.key();
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (modifiers == Qt::AltModifier && (key == Qt::Key_Left || key == Qt::Key_Right)) {
-        RunFromGrid(key == Qt::Key_Left ? CmGotoBack : CmGotoFore);
+        RunFromGrid(key == Qt::Key_Left ? keyCommands_.Back : keyCommands_.Fore);
         return true;
     }
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
@@ -125,23 +113,23 @@ bool TMainForm::ItemScrollBoxKeyDown(const QKeyEvent& event) {
             OpenFocused();
             return true;
         case Qt::Key_Backspace:
-            RunFromGrid(CmUpPath);
+            RunFromGrid(keyCommands_.UpPath);
             return true;
         case Qt::Key_F2:
-            RunFromGrid(CmFileRename);
+            RunFromGrid(keyCommands_.Rename);
             return true;
         case Qt::Key_Delete:
-            RunFromGrid(CmFileDelete);
+            RunFromGrid(keyCommands_.Delete);
             return true;
         case Qt::Key_F5:
-            RunFromGrid(CmViewRefresh);
+            RunFromGrid(keyCommands_.Refresh);
             return true;
         default:
             return false;
     }
 }
 
-int TMainForm::FocusTarget(int key) const {
+int ThumbnailView::FocusTarget(int key) const {
     const int count = EntryCount();
     if (count == 0) return -1;
     if (key == Qt::Key_Home) return 0;
@@ -150,7 +138,7 @@ int TMainForm::FocusTarget(int key) const {
     if (focus < 0 || focus >= count) return 0;  // the first move only puts the focus on the grid
     const int columns = std::max(1, Columns);
     const int cellHeight = CellRect(CurrentGrid(), 0).height();
-    const int page = std::max(1, ItemScrollBox->viewport()->height() / cellHeight);
+    const int page = std::max(1, viewport()->height() / cellHeight);
     switch (key) {
         case Qt::Key_Left:
             return std::max(0, focus - 1);
@@ -169,7 +157,7 @@ int TMainForm::FocusTarget(int key) const {
     }
 }
 
-void TMainForm::MoveFocus(int target, Qt::KeyboardModifiers modifiers) {
+void ThumbnailView::MoveFocus(int target, Qt::KeyboardModifiers modifiers) {
     if (target < 0) return;
     const int count = EntryCount();
     if (FocusIndex < 0 || FocusIndex >= count) selectionAnchor_ = target;
@@ -191,36 +179,36 @@ void TMainForm::MoveFocus(int target, Qt::KeyboardModifiers modifiers) {
     SetFocusIndex(target);
 }
 
-void TMainForm::SetFocusIndex(int index) {
+void ThumbnailView::SetFocusIndex(int index) {
     const int before = FocusIndex;
     FocusIndex = index;
     InvalidateItem(before);
     InvalidateItem(index);
     ScrollCellIntoView(CellRect(CurrentGrid(), index));
-    if (ViewMode == kViewNormal && index != before) PaintInfoPanel();
+    if (ViewMode == kViewNormal && index != before) emit InfoPanelStale();
 }
 
-void TMainForm::ToggleFocused() {
+void ThumbnailView::ToggleFocused() {
     MExplorerItem* entry = FocusIndex < EntryCount() ? Entry(FocusIndex) : nullptr;
     if (!entry) return;
     SetSelected(FocusIndex, !entry->Selected);
     selectionAnchor_ = FocusIndex;
 }
 
-void TMainForm::OpenFocused() {
+void ThumbnailView::OpenFocused() {
     if (FocusIndex < 0 || FocusIndex >= EntryCount()) return;
-    OpenItem(FocusIndex);
+    emit OpenRequested(FocusIndex);
     // Opening a folder loads it, and a load leaves no control with the focus.
-    if (QApplication::focusWidget() == nullptr) ItemScrollBox->setFocus(Qt::OtherFocusReason);
+    if (QApplication::focusWidget() == nullptr) setFocus(Qt::OtherFocusReason);
 }
 
-void TMainForm::RunFromGrid(QAction* command) {
-    command->trigger();  // a disabled command does nothing
-    if (QApplication::focusWidget() == nullptr) ItemScrollBox->setFocus(Qt::OtherFocusReason);
+void ThumbnailView::RunFromGrid(QAction* command) {
+    if (command) command->trigger();  // a disabled command does nothing
+    if (QApplication::focusWidget() == nullptr) setFocus(Qt::OtherFocusReason);
 }
 
-void TMainForm::PaintFocusRect(QPainter& painter) {
-    if (!ItemScrollBox->hasFocus() || FocusIndex >= EntryCount()) return;
+void ThumbnailView::PaintFocusRect(QPainter& painter) {
+    if (!hasFocus() || FocusIndex >= EntryCount()) return;
     const MExplorerItem* entry = Entry(FocusIndex);
     if (!entry) return;
     painter.setPen(QPen(entry->Selected ? Qt::white : Qt::black, 1, Qt::DotLine));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's side of the thumbnail scanner: starting, stopping and the view it reports to.
+#include "mainwindow/ScannerLink.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -12,66 +13,93 @@
 #include "cache/IndexCheckpoint.h"
 #include "cache/MCacheFile.h"
 #include "core/Exception.h"
-#include "mainwindow/Controls.h"
+#include "mainwindow/BrowserState.h"
 #include "mainwindow/Logging.h"
-#include "mainwindow/Main.h"
+#include "mainwindow/ThumbnailView.h"
 #include "model/MExplorerItem.h"
+#include "readers/ThumbnailSize.h"
 #include "scanner/MScanIcon.h"
 #include "scanner/qt/HandOverPump.h"
 
 namespace pixelary {
 namespace {
 
-constexpr int kThumbBoxWidth = 94;
-constexpr int kThumbBoxHeight = 78;
 constexpr int kServeSliceMs = 5;
 // How often a running scan asks whether the index is due to be written (IndexCheckpoint keeps
 // the real interval).
 constexpr int kCheckpointPollMs = 1000;
 
 // The scanner's view: its calls arrive on the main thread through the hand-over.
-class FormScanView : public ScanView {
+class LinkScanView : public ScanView {
   public:
-    explicit FormScanView(TMainForm& form) : form_(form) {}
-    void InvalidateItem(int index) override { form_.InvalidateItem(index); }
-    void SetProgress(int value) override { form_.SetProgress(value); }
+    LinkScanView(ThumbnailView& view, ScannerLink& link) : view_(view), link_(link) {}
+    void InvalidateItem(int index) override { view_.InvalidateItem(index); }
+    void SetProgress(int value) override { link_.SetProgress(value); }
 
   private:
-    TMainForm& form_;
+    ThumbnailView& view_;
+    ScannerLink& link_;
 };
 
 }  // namespace
 
-void TMainForm::CreateScannerLink() {
-    scanView_ = std::make_unique<FormScanView>(*this);
-    pump_ = std::make_unique<HandOverPump>(HandOver::Main());
+ScannerLink::ScannerLink(BrowserState& state, ThumbnailView& view, QWidget* window)
+    : state_(state),
+      view_(view),
+      window_(window),
+      scanView_(std::make_unique<LinkScanView>(view, *this)),
+      pump_(std::make_unique<HandOverPump>(HandOver::Main())),
+      checkpointTimer_(new QTimer(window)) {
     // Scrolling during a scan brings the entries in view forward.
-    connect(ItemScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, this,
+    connect(view.verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { TellScannerWhatIsVisible(); });
-    checkpointTimer_ = new QTimer(this);
     checkpointTimer_->setObjectName(QStringLiteral("CheckpointTimer"));
     checkpointTimer_->setInterval(kCheckpointPollMs);
     connect(checkpointTimer_, &QTimer::timeout, this, [this] { CheckpointIndex(false); });
 }
 
-void TMainForm::TellScannerWhatIsVisible() {
-    if (!Scanner || Scanner->Finished()) return;
-    const GridLayout grid = CurrentGrid();
-    const int cellHeight = grid.Cell.height();
-    if (cellHeight <= 0 || grid.Columns <= 0) return;
-    const int top = ItemScrollBox->verticalScrollBar()->value();
-    const int firstRow = top / cellHeight;
-    const int lastRow = (top + ItemScrollBox->viewport()->height()) / cellHeight;
-    Scanner->SetVisibleRange(firstRow * grid.Columns, (lastRow - firstRow + 1) * grid.Columns);
+ScannerLink::~ScannerLink() = default;
+
+void ScannerLink::CreateCheckpoint() {
+    checkpoint_ = std::make_unique<IndexCheckpoint>(*state_.Cache);
 }
 
-void TMainForm::StartScanner(bool reload) {
-    Scanner = std::make_unique<MScanIcon>(*scanView_, Cache.get(), reload ? 1 : 0);
-    Scanner->Start(Folder.get(), kThumbBoxWidth, kThumbBoxHeight);
+void ScannerLink::DropCheckpoint() {
+    checkpoint_.reset();
+}
+
+bool ScannerLink::Running() const {
+    return state_.Scanner && !state_.Scanner->Finished();
+}
+
+bool ScannerLink::Reloading() const {
+    return Running() && state_.Scanner->ReloadImages != 0;
+}
+
+void ScannerLink::SetProgress(int value) {
+    emit ProgressChanged(value);
+    if (value < 0) CheckpointIndex(true);
+}
+
+void ScannerLink::TellScannerWhatIsVisible() {
+    if (!Running()) return;
+    const GridLayout grid = view_.CurrentGrid();
+    const int cellHeight = grid.Cell.height();
+    if (cellHeight <= 0 || grid.Columns <= 0) return;
+    const int top = view_.verticalScrollBar()->value();
+    const int firstRow = top / cellHeight;
+    const int lastRow = (top + view_.viewport()->height()) / cellHeight;
+    state_.Scanner->SetVisibleRange(firstRow * grid.Columns,
+                                    (lastRow - firstRow + 1) * grid.Columns);
+}
+
+void ScannerLink::Start(bool reload) {
+    state_.Scanner = std::make_unique<MScanIcon>(*scanView_, state_.Cache.get(), reload ? 1 : 0);
+    state_.Scanner->Start(state_.Folder.get(), kThumbnailBoxWidth, kThumbnailBoxHeight);
     checkpointTimer_->start();
 }
 
-void TMainForm::CheckpointIndex(bool scanDone) {
+void ScannerLink::CheckpointIndex(bool scanDone) {
     if (shutDown_ || !checkpoint_) return;  // the exit writes the index itself
     if (scanDone) checkpointTimer_->stop();
     try {
@@ -81,23 +109,23 @@ void TMainForm::CheckpointIndex(bool scanDone) {
             checkpoint_->SaveIfDue();
         }
     } catch (const Exception& error) {
-        Cache->NoteWriteFailure(error.what());
+        state_.Cache->NoteWriteFailure(error.what());
     }
-    if (const auto failure = Cache->TakeWriteFailure()) {
+    if (const auto failure = state_.Cache->TakeWriteFailure()) {
         qCWarning(lcMainWindow) << "cache folder not writable:" << failure->c_str();
         ShowCacheNotice(QString::fromStdString(*failure));
     }
 }
 
-void TMainForm::ShowCacheNotice(const QString& reason) {
+void ScannerLink::ShowCacheNotice(const QString& reason) {
     if (cacheNoticeShown_) return;
     cacheNoticeShown_ = true;
     auto* notice = new QMessageBox(
         QMessageBox::Information, QGuiApplication::applicationDisplayName(),
         QStringLiteral("無法寫入縮圖快取資料夾:\n%1\n(%2)\n縮圖仍會顯示,但不會存入快取。"
                        "可在「選項」中改用其他資料夾。")
-            .arg(QString::fromStdString(Cache->Directory()), reason),
-        QMessageBox::Ok, this);
+            .arg(QString::fromStdString(state_.Cache->Directory()), reason),
+        QMessageBox::Ok, window_);
     notice->setObjectName(QStringLiteral("CacheNotice"));
     notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
     notice->setWindowModality(Qt::NonModal);
@@ -105,21 +133,21 @@ void TMainForm::ShowCacheNotice(const QString& reason) {
     notice->show();
 }
 
-void TMainForm::StopScanner() {
-    if (!Scanner) return;
+void ScannerLink::Stop() {
+    if (!state_.Scanner) return;
     qCDebug(lcMainWindow) << "stopping the scanner"
-                          << (Scanner->Finished() ? "(done)" : "(mid-scan)");
+                          << (state_.Scanner->Finished() ? "(done)" : "(mid-scan)");
     // The destructor waits for the thread, serving its pending calls into this window.
-    Scanner->Terminate();
-    Scanner.reset();
+    state_.Scanner->Terminate();
+    state_.Scanner.reset();
 }
 
-bool TMainForm::WaitForScanner(int timeoutMs) {
+bool ScannerLink::WaitForScanner(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    while (Scanner && !Scanner->Finished()) {
+    while (Running()) {
         if (deadline.hasExpired()) return false;
         // Serve the scanner's calls as they come, and between them let the window repaint.
-        HandOver::Main().ServeUntil([this] { return Scanner->Finished(); },
+        HandOver::Main().ServeUntil([this] { return state_.Scanner->Finished(); },
                                     std::chrono::milliseconds(kServeSliceMs));
         QCoreApplication::processEvents();
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mainwindow/DibImage.h"
+#include "mainwindow/BmpStreamImage.h"
 
 #include "core/Dib.h"
 #include "core/Exception.h"
