@@ -15,10 +15,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "PrivateHome.h"
 #include "cache/MCacheFile.h"
 #include "core/Dib.h"
 #include "mainwindow/Main.h"
-#include "services/qt/QtServices.h"
 
 using namespace pixelary;
 
@@ -63,17 +63,9 @@ int main(int argc, char* argv[]) {
     const int pictures = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultPictures;
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : kDefaultRounds;
     QTemporaryDir home;
-    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit().constData(), 1);
-    ::setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit().constData(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::EnterPrivateHome(home);
     QApplication app(argc, argv);
-    QtServiceOptions services;
-    services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
-    services.roots.emplace();
-    services.roots->Home = home.path().toStdString();
-    services.roots->Volumes = {"/"};
-    InstallQtServices(services);
+    bench::InstallBenchServices(home);
 
     const QString folder = home.path() + "/photos";
     const QString elsewhere = home.path() + "/elsewhere";

@@ -18,10 +18,10 @@
 #include <functional>
 #include <memory>
 
+#include "PrivateHome.h"
 #include "core/Dib.h"
 #include "mainwindow/Controls.h"
 #include "model/MExplorerItem.h"
-#include "services/qt/QtServices.h"
 
 using namespace pixelary;
 
@@ -54,17 +54,9 @@ Dib Thumbnail(int seed) {
 int main(int argc, char* argv[]) {
     const int entries = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultEntries;
     QTemporaryDir home;
-    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit().constData(), 1);
-    ::setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit().constData(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::EnterPrivateHome(home);
     QApplication app(argc, argv);
-    QtServiceOptions services;
-    services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
-    services.roots.emplace();
-    services.roots->Home = home.path().toStdString();
-    services.roots->Volumes = {"/"};
-    InstallQtServices(services);
+    bench::InstallBenchServices(home);
 
     const QString folder = home.path() + "/many";
     QDir().mkpath(folder);
