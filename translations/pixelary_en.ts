@@ -2,10 +2,370 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_TW">
 <context>
+    <name>Command</name>
+    <message>
+        <source>檔案(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新增(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>檔案夾(&amp;F)</source>
+        <translation>&amp;Folder</translation>
+    </message>
+    <message>
+        <source>捷徑(&amp;L)</source>
+        <translation>&amp;Link</translation>
+    </message>
+    <message>
+        <source>複製到...</source>
+        <translation>Copy To...</translation>
+    </message>
+    <message>
+        <source>搬移到...</source>
+        <translation>Move To...</translation>
+    </message>
+    <message>
+        <source>刪除(&amp;D)</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>重新命名(&amp;R)...</source>
+        <translation>&amp;Rename...</translation>
+    </message>
+    <message>
+        <source>內容(&amp;P)...</source>
+        <translation>Pr&amp;operties...</translation>
+    </message>
+    <message>
+        <source>傳送檔案至(&amp;S)</source>
+        <translation>&amp;Send To</translation>
+    </message>
+    <message>
+        <source>電子郵件(&amp;E)...</source>
+        <translation>&amp;E-mail...</translation>
+    </message>
+    <message>
+        <source>FTP 站(&amp;F)...</source>
+        <translation>&amp;FTP Site...</translation>
+    </message>
+    <message>
+        <source>設定為底色圖案(併排)(&amp;W)</source>
+        <translation>Set as &amp;Wallpaper (Tiled)</translation>
+    </message>
+    <message>
+        <source>設定為底色圖案(置於中央)(&amp;L)</source>
+        <translation>Set as Wa&amp;llpaper (Centred)</translation>
+    </message>
+    <message>
+        <source>輸入TWAIN 影像(&amp;A)...</source>
+        <translation>&amp;Acquire TWAIN Image...</translation>
+    </message>
+    <message>
+        <source>列印(&amp;P)...</source>
+        <translation>&amp;Print...</translation>
+    </message>
+    <message>
+        <source>離開(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>Exit application</source>
+        <translation>Exit application</translation>
+    </message>
+    <message>
+        <source>編輯(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>剪下(&amp;T)</source>
+        <translation>Cu&amp;t</translation>
+    </message>
+    <message>
+        <source>複製(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>貼上(&amp;P)</source>
+        <translation>&amp;Paste</translation>
+    </message>
+    <message>
+        <source>全選(&amp;A)</source>
+        <translation>Select &amp;All</translation>
+    </message>
+    <message>
+        <source>選擇所有圖檔(&amp;I)</source>
+        <translation>Select All &amp;Pictures</translation>
+    </message>
+    <message>
+        <source>反相選擇(&amp;I)</source>
+        <translation>&amp;Invert Selection</translation>
+    </message>
+    <message>
+        <source>連結附屬資料檔(&amp;L)</source>
+        <translation>&amp;Link Attached File</translation>
+    </message>
+    <message>
+        <source>解除附屬資料檔(&amp;U)</source>
+        <translation>&amp;Unlink Attached File</translation>
+    </message>
+    <message>
+        <source>加入/修改註解文字(&amp;M)</source>
+        <translation>Add or Edit Co&amp;mment</translation>
+    </message>
+    <message>
+        <source>加入聲音(&amp;S)</source>
+        <translation>Add &amp;Sound</translation>
+    </message>
+    <message>
+        <source>搜尋(&amp;S)</source>
+        <translation>&amp;Search</translation>
+    </message>
+    <message>
+        <source>搜尋文字或數值(&amp;T)...</source>
+        <translation>Find &amp;Text or Numbers...</translation>
+    </message>
+    <message>
+        <source>搜尋檔案或資料夾(&amp;F)...</source>
+        <translation>Find &amp;Files or Folders...</translation>
+    </message>
+    <message>
+        <source>搜尋電腦(&amp;C)...</source>
+        <translation>Find &amp;Computer...</translation>
+    </message>
+    <message>
+        <source>檢視(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>工具列(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>狀態列(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>隱藏附屬檔(&amp;H)</source>
+        <translation>&amp;Hide Attached Files</translation>
+    </message>
+    <message>
+        <source>正常模式(&amp;N)</source>
+        <translation>&amp;Normal</translation>
+    </message>
+    <message>
+        <source>瀏覽模式(&amp;B)</source>
+        <translation>&amp;Browse</translation>
+    </message>
+    <message>
+        <source>詳細資料(&amp;F)</source>
+        <translation>&amp;Details</translation>
+    </message>
+    <message>
+        <source>排序方式(&amp;A)</source>
+        <translation>&amp;Arrange By</translation>
+    </message>
+    <message>
+        <source>檔名(&amp;N)</source>
+        <translation>&amp;Name</translation>
+    </message>
+    <message>
+        <source>類型(&amp;T)</source>
+        <translation>&amp;Type</translation>
+    </message>
+    <message>
+        <source>大小(&amp;S)</source>
+        <translation>&amp;Size</translation>
+    </message>
+    <message>
+        <source>日期(&amp;D)</source>
+        <translation>&amp;Date</translation>
+    </message>
+    <message>
+        <source>由小到大</source>
+        <translation>Ascending</translation>
+    </message>
+    <message>
+        <source>由大到小</source>
+        <translation>Descending</translation>
+    </message>
+    <message>
+        <source>重新整理(&amp;R)</source>
+        <translation>&amp;Refresh</translation>
+    </message>
+    <message>
+        <source>重新載圖(&amp;L)</source>
+        <translation>Re&amp;load Thumbnails</translation>
+    </message>
+    <message>
+        <source>選項(&amp;O)...</source>
+        <translation>&amp;Options...</translation>
+    </message>
+    <message>
+        <source>移至(&amp;G)</source>
+        <translation>&amp;Go</translation>
+    </message>
+    <message>
+        <source>上一步(&amp;B)</source>
+        <translation>&amp;Back</translation>
+    </message>
+    <message>
+        <source>下一步(&amp;F)</source>
+        <translation>&amp;Forward</translation>
+    </message>
+    <message>
+        <source>回到桌面(&amp;D)</source>
+        <translation>&amp;Desktop</translation>
+    </message>
+    <message>
+        <source>上移(&amp;U)</source>
+        <translation>&amp;Up One Level</translation>
+    </message>
+    <message>
+        <source>工具(&amp;T)</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>轉換影像檔格式(&amp;C)...</source>
+        <translation>&amp;Convert Picture Format...</translation>
+    </message>
+    <message>
+        <source>電子郵件通訊錄(&amp;E)...</source>
+        <translation>&amp;E-mail Address Book...</translation>
+    </message>
+    <message>
+        <source>FTP 通訊錄(&amp;F)...</source>
+        <translation>&amp;FTP Address Book...</translation>
+    </message>
+    <message>
+        <source>說明(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>關於(&amp;A)...</source>
+        <translation>&amp;About...</translation>
+    </message>
+    <message>
+        <source>上一步</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>回到上一個畫面</source>
+        <translation>Go back to the previous folder</translation>
+    </message>
+    <message>
+        <source>下一步</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>跳到下一個畫面</source>
+        <translation>Go forward to the next folder</translation>
+    </message>
+    <message>
+        <source>桌面</source>
+        <translation>Desktop</translation>
+    </message>
+    <message>
+        <source>回到桌面</source>
+        <translation>Go to the desktop</translation>
+    </message>
+    <message>
+        <source>上一層</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>回到上一層目錄</source>
+        <translation>Go up to the enclosing folder</translation>
+    </message>
+    <message>
+        <source>列印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>列印選擇的圖檔</source>
+        <translation>Print the selected pictures</translation>
+    </message>
+    <message>
+        <source>掃描影像</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>從TWAIN設備輸入影像</source>
+        <translation>Acquire pictures from a TWAIN device</translation>
+    </message>
+    <message>
+        <source>複製</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>複製選擇的檔案到指定的目錄</source>
+        <translation>Copy the selected files to another folder</translation>
+    </message>
+    <message>
+        <source>搬移</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>搬移選擇的檔案到指定的目錄</source>
+        <translation>Move the selected files to another folder</translation>
+    </message>
+    <message>
+        <source>刪除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>刪除選擇的檔案</source>
+        <translation>Delete the selected files</translation>
+    </message>
+</context>
+<context>
     <name>Exception</name>
     <message>
         <source>參數檔資料錯誤</source>
         <translation>The print style file is damaged.</translation>
+    </message>
+</context>
+<context>
+    <name>FileCommands</name>
+    <message>
+        <source>「%1」已經存在。要取代它嗎?</source>
+        <translation>“%1” already exists. Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>確定要將「%1」移到垃圾桶嗎?</source>
+        <translation>Do you want to move “%1” to the trash?</translation>
+    </message>
+    <message>
+        <source>確定要將這 %1 個項目移到垃圾桶嗎?</source>
+        <translation>Do you want to move these %1 items to the trash?</translation>
+    </message>
+    <message>
+        <source>複製中...</source>
+        <translation>Copying...</translation>
+    </message>
+    <message>
+        <source>移動中...</source>
+        <translation>Moving...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>無法通知桌面更換底色圖案。
+圖檔已存於:
+%1
+可在桌面的背景設定中選用它。</source>
+        <translation>The desktop could not be told to change its wallpaper.
+The picture was saved as:
+%1
+You can choose it in the desktop&apos;s background settings.</translation>
+    </message>
+    <message>
+        <source>確定</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -49,6 +409,27 @@
     <message>
         <source>「%1」不是資料夾</source>
         <translation>“%1” is not a folder.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>路徑:</source>
+        <translation>Path:</translation>
+    </message>
+    <message>
+        <source>無法寫入縮圖快取資料夾:
+%1
+(%2)
+縮圖仍會顯示,但不會存入快取。可在「選項」中改用其他資料夾。</source>
+        <translation>Cannot write to the thumbnail cache folder:
+%1
+(%2)
+Thumbnails are still shown but not kept in the cache. You can choose another folder in Options.</translation>
+    </message>
+    <message>
+        <source>確定</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -142,7 +523,7 @@
     </message>
     <message>
         <source>沒選擇檔案或檔案類型不能做為桌面</source>
-        <translation>No file is selected, or the file's type cannot be used as the desktop wallpaper.</translation>
+        <translation>No file is selected, or the file&apos;s type cannot be used as the desktop wallpaper.</translation>
     </message>
     <message>
         <source>目前所在的資料夾不能存檔</source>
@@ -358,6 +739,33 @@
     </message>
 </context>
 <context>
+    <name>pixelary::TAboutBox</name>
+    <message>
+        <source>關於 %1</source>
+        <translation>About %1</translation>
+    </message>
+    <message>
+        <source>Norvanti
+台北市 Pixelary 專案
+GPL-3.0-or-later</source>
+        <translation>Norvanti
+Pixelary project, Taipei
+GPL-3.0-or-later</translation>
+    </message>
+    <message>
+        <source>影像函式庫: Pixelary imaging component, with libjpeg-turbo, libpng, giflib, libtiff, Ghostscript and dxflib</source>
+        <translation>Imaging library: Pixelary imaging component, with libjpeg-turbo, libpng, giflib, libtiff, Ghostscript and dxflib</translation>
+    </message>
+    <message>
+        <source>確定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Version:%1.%2%3</source>
+        <translation>Version:%1.%2%3</translation>
+    </message>
+</context>
+<context>
     <name>pixelary::TMPrintDlg</name>
     <message>
         <source>預視列印</source>
@@ -529,6 +937,80 @@
     <message>
         <source>放棄列印</source>
         <translation>Stop Printing</translation>
+    </message>
+</context>
+<context>
+    <name>pixelary::TNewFolderDlg</name>
+    <message>
+        <source>Create New Folder</source>
+        <translation>Create New Folder</translation>
+    </message>
+    <message>
+        <source>Folder Name:</source>
+        <translation>Folder Name:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>pixelary::TOptionDlg</name>
+    <message>
+        <source>選擇目錄</source>
+        <translation>Choose a Folder</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&amp;Browser...</source>
+        <translation>&amp;Browser...</translation>
+    </message>
+    <message>
+        <source>Directory:</source>
+        <translation>Directory:</translation>
+    </message>
+    <message>
+        <source>Use Disk Space:</source>
+        <translation>Use Disk Space:</translation>
+    </message>
+    <message>
+        <source>K Bytes</source>
+        <translation>K Bytes</translation>
+    </message>
+    <message>
+        <source>Cache</source>
+        <translation>Cache</translation>
+    </message>
+    <message>
+        <source>Mouse Operations</source>
+        <translation>Mouse Operations</translation>
+    </message>
+    <message>
+        <source>Click Text</source>
+        <translation>Click Text</translation>
+    </message>
+    <message>
+        <source>Double Click Icon</source>
+        <translation>Double Click Icon</translation>
+    </message>
+    <message>
+        <source>Environment</source>
+        <translation>Environment</translation>
     </message>
 </context>
 <context>

@@ -29,14 +29,14 @@
 #include "cache/MCacheFile.h"
 #include "mainwindow/About.h"
 #include "mainwindow/Controls.h"
+#include "mainwindow/Logging.h"
 #include "mainwindow/MainFont.h"
 #include "mainwindow/OptionDlg.h"
 #include "mainwindow/RadioGroup.h"
-#include "mainwindow/Logging.h"
 #include "mainwindow/Strings.h"
-#include "platform/DataFolders.h"
 #include "model/MExplorerItem.h"
 #include "model/MWalkQueue.h"
+#include "platform/DataFolders.h"
 #include "scanner/HandOverPump.h"
 #include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
@@ -274,90 +274,115 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildFileMenu() {
-    FileMenu = AddMenu("FileMenu", QStringLiteral("檔案(&F)"));
-    QMenu* fileNew = AddSubmenu(FileMenu, "CmFileNew", QStringLiteral("新增(&N)"), &CmFileNew);
-    CmNewFolder = AddCommand(fileNew, "CmNewFolder", QStringLiteral("檔案夾(&F)"),
-                             &TMainForm::CmNewFolderClick);
-    CmNewLink = AddInert(fileNew, "CmNewLink", QStringLiteral("捷徑(&L)"), true);
-    CmFileCopyTo = AddCommand(FileMenu, "CmFileCopyTo", QStringLiteral("複製到..."),
-                              &TMainForm::CmFileCopyToClick);
-    CmFileMoveTo = AddCommand(FileMenu, "CmFileMoveTo", QStringLiteral("搬移到..."),
-                              &TMainForm::CmFileMoveToClick);
-    CmFileDelete = AddCommand(FileMenu, "CmFileDelete", QStringLiteral("刪除(&D)"),
-                              &TMainForm::CmFileDeleteClick);
-    CmFileRename = AddCommand(FileMenu, "CmFileRename", QStringLiteral("重新命名(&R)..."),
+    FileMenu = AddMenu("FileMenu", QCoreApplication::translate("Command", "檔案(&F)"));
+    QMenu* fileNew = AddSubmenu(FileMenu, "CmFileNew",
+                                QCoreApplication::translate("Command", "新增(&N)"), &CmFileNew);
+    CmNewFolder =
+        AddCommand(fileNew, "CmNewFolder", QCoreApplication::translate("Command", "檔案夾(&F)"),
+                   &TMainForm::CmNewFolderClick);
+    CmNewLink =
+        AddInert(fileNew, "CmNewLink", QCoreApplication::translate("Command", "捷徑(&L)"), true);
+    CmFileCopyTo =
+        AddCommand(FileMenu, "CmFileCopyTo", QCoreApplication::translate("Command", "複製到..."),
+                   &TMainForm::CmFileCopyToClick);
+    CmFileMoveTo =
+        AddCommand(FileMenu, "CmFileMoveTo", QCoreApplication::translate("Command", "搬移到..."),
+                   &TMainForm::CmFileMoveToClick);
+    CmFileDelete =
+        AddCommand(FileMenu, "CmFileDelete", QCoreApplication::translate("Command", "刪除(&D)"),
+                   &TMainForm::CmFileDeleteClick);
+    CmFileRename = AddCommand(FileMenu, "CmFileRename",
+                              QCoreApplication::translate("Command", "重新命名(&R)..."),
                               &TMainForm::CmFileRenameClick);
-    CmFileProperties = AddInert(FileMenu, "CmFileProperties", QStringLiteral("內容(&P)..."), true);
+    CmFileProperties = AddInert(FileMenu, "CmFileProperties",
+                                QCoreApplication::translate("Command", "內容(&P)..."), true);
     AddSeparator(FileMenu, "N10");
-    QMenu* send = AddSubmenu(FileMenu, "CmFileSend", QStringLiteral("傳送檔案至(&S)"), &CmFileSend);
+    QMenu* send = AddSubmenu(FileMenu, "CmFileSend",
+                             QCoreApplication::translate("Command", "傳送檔案至(&S)"), &CmFileSend);
     CmFileSend->setVisible(false);
-    CmSendToEMail = AddInert(send, "CmSendToEMail", QStringLiteral("電子郵件(&E)..."), false);
-    CmSendToFTP = AddInert(send, "CmSendToFTP", QStringLiteral("FTP 站(&F)..."), false);
+    CmSendToEMail = AddInert(send, "CmSendToEMail",
+                             QCoreApplication::translate("Command", "電子郵件(&E)..."), false);
+    CmSendToFTP = AddInert(send, "CmSendToFTP",
+                           QCoreApplication::translate("Command", "FTP 站(&F)..."), false);
     CmFileSetToDesk1 =
-        AddCommand(FileMenu, "CmFileSetToDesk1", QStringLiteral("設定為底色圖案(併排)(&W)"),
+        AddCommand(FileMenu, "CmFileSetToDesk1",
+                   QCoreApplication::translate("Command", "設定為底色圖案(併排)(&W)"),
                    &TMainForm::CmFileSetToDesk1Click);
     CmFileSetToDesk2 =
-        AddCommand(FileMenu, "CmFileSetToDesk2", QStringLiteral("設定為底色圖案(置於中央)(&L)"),
+        AddCommand(FileMenu, "CmFileSetToDesk2",
+                   QCoreApplication::translate("Command", "設定為底色圖案(置於中央)(&L)"),
                    &TMainForm::CmFileSetToDesk2Click);
     AddSeparator(FileMenu, "N4");
-    CmFileTwainAcquire =
-        AddCommand(FileMenu, "CmFileTwainAcquire", QStringLiteral("輸入TWAIN 影像(&A)..."),
-                   &TMainForm::CmFileTwainAcquireClick);
-    CmFilePrint = AddCommand(FileMenu, "CmFilePrint", QStringLiteral("列印(&P)..."),
-                             &TMainForm::CmFilePrintClick);
+    CmFileTwainAcquire = AddCommand(FileMenu, "CmFileTwainAcquire",
+                                    QCoreApplication::translate("Command", "輸入TWAIN 影像(&A)..."),
+                                    &TMainForm::CmFileTwainAcquireClick);
+    CmFilePrint =
+        AddCommand(FileMenu, "CmFilePrint", QCoreApplication::translate("Command", "列印(&P)..."),
+                   &TMainForm::CmFilePrintClick);
     AddSeparator(FileMenu, "N1");
-    CmExit = AddCommand(FileMenu, "CmExit", QStringLiteral("離開(&X)"), &TMainForm::CmExitClick);
+    CmExit = AddCommand(FileMenu, "CmExit", QCoreApplication::translate("Command", "離開(&X)"),
+                        &TMainForm::CmExitClick);
     CmExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-    CmExit->setStatusTip(QStringLiteral("Exit application"));
+    CmExit->setStatusTip(QCoreApplication::translate("Command", "Exit application"));
 }
 
 void TMainForm::BuildEditMenu() {
-    EditMenu = AddMenu("EditMenu", QStringLiteral("編輯(&E)"));
-    CmCut = AddInert(EditMenu, "CmCut", QStringLiteral("剪下(&T)"), true);
+    EditMenu = AddMenu("EditMenu", QCoreApplication::translate("Command", "編輯(&E)"));
+    CmCut = AddInert(EditMenu, "CmCut", QCoreApplication::translate("Command", "剪下(&T)"), true);
     CmCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    CmCopy = AddInert(EditMenu, "CmCopy", QStringLiteral("複製(&C)"), true);
+    CmCopy = AddInert(EditMenu, "CmCopy", QCoreApplication::translate("Command", "複製(&C)"), true);
     CmCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    CmPaste = AddInert(EditMenu, "CmPaste", QStringLiteral("貼上(&P)"), true);
+    CmPaste =
+        AddInert(EditMenu, "CmPaste", QCoreApplication::translate("Command", "貼上(&P)"), true);
     CmPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     AddSeparator(EditMenu, "N6", true);
-    CmSelectAll = AddCommand(EditMenu, "CmSelectAll", QStringLiteral("全選(&A)"),
-                             &TMainForm::CmSelectAllClick);
+    CmSelectAll =
+        AddCommand(EditMenu, "CmSelectAll", QCoreApplication::translate("Command", "全選(&A)"),
+                   &TMainForm::CmSelectAllClick);
     CmSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    CmSelectAllImage = AddCommand(EditMenu, "CmSelectAllImage", QStringLiteral("選擇所有圖檔(&I)"),
+    CmSelectAllImage = AddCommand(EditMenu, "CmSelectAllImage",
+                                  QCoreApplication::translate("Command", "選擇所有圖檔(&I)"),
                                   &TMainForm::CmSelectAllImageClick);
-    CmSelectInvert = AddCommand(EditMenu, "CmSelectInvert", QStringLiteral("反相選擇(&I)"),
+    CmSelectInvert = AddCommand(EditMenu, "CmSelectInvert",
+                                QCoreApplication::translate("Command", "反相選擇(&I)"),
                                 &TMainForm::CmSelectInvertClick);
     AddSeparator(EditMenu, "N5", true);
-    CmLinkAttached =
-        AddInert(EditMenu, "CmLinkAttached", QStringLiteral("連結附屬資料檔(&L)"), true);
-    CmUnlinkAttached =
-        AddInert(EditMenu, "CmUnlinkAttached", QStringLiteral("解除附屬資料檔(&U)"), true);
-    CmAddMemo = AddInert(EditMenu, "CmAddMemo", QStringLiteral("加入/修改註解文字(&M)"), true);
-    CmAddSound = AddInert(EditMenu, "CmAddSound", QStringLiteral("加入聲音(&S)"), true);
+    CmLinkAttached = AddInert(EditMenu, "CmLinkAttached",
+                              QCoreApplication::translate("Command", "連結附屬資料檔(&L)"), true);
+    CmUnlinkAttached = AddInert(EditMenu, "CmUnlinkAttached",
+                                QCoreApplication::translate("Command", "解除附屬資料檔(&U)"), true);
+    CmAddMemo = AddInert(EditMenu, "CmAddMemo",
+                         QCoreApplication::translate("Command", "加入/修改註解文字(&M)"), true);
+    CmAddSound = AddInert(EditMenu, "CmAddSound",
+                          QCoreApplication::translate("Command", "加入聲音(&S)"), true);
 }
 
 void TMainForm::BuildSearchMenu() {
-    SearchMenu = AddMenu("SearchMenu", QStringLiteral("搜尋(&S)"));
+    SearchMenu = AddMenu("SearchMenu", QCoreApplication::translate("Command", "搜尋(&S)"));
     SearchMenu->menuAction()->setVisible(false);
-    CmSearchText =
-        AddInert(SearchMenu, "CmSearchText", QStringLiteral("搜尋文字或數值(&T)..."), false);
+    CmSearchText = AddInert(SearchMenu, "CmSearchText",
+                            QCoreApplication::translate("Command", "搜尋文字或數值(&T)..."), false);
     CmSearchFile =
-        AddInert(SearchMenu, "CmSearchFile", QStringLiteral("搜尋檔案或資料夾(&F)..."), false);
-    CmSearchComputer =
-        AddInert(SearchMenu, "CmSearchComputer", QStringLiteral("搜尋電腦(&C)..."), false);
+        AddInert(SearchMenu, "CmSearchFile",
+                 QCoreApplication::translate("Command", "搜尋檔案或資料夾(&F)..."), false);
+    CmSearchComputer = AddInert(SearchMenu, "CmSearchComputer",
+                                QCoreApplication::translate("Command", "搜尋電腦(&C)..."), false);
 }
 
 void TMainForm::BuildViewMenu() {
-    ViewMenu = AddMenu("ViewMenu", QStringLiteral("檢視(&V)"));
-    CmViewTool = AddCommand(ViewMenu, "CmViewTool", QStringLiteral("工具列(&T)"),
-                            &TMainForm::CmViewToolClick);
+    ViewMenu = AddMenu("ViewMenu", QCoreApplication::translate("Command", "檢視(&V)"));
+    CmViewTool =
+        AddCommand(ViewMenu, "CmViewTool", QCoreApplication::translate("Command", "工具列(&T)"),
+                   &TMainForm::CmViewToolClick);
     CmViewTool->setCheckable(true);
     CmViewTool->setChecked(true);
-    CmViewStatus = AddCommand(ViewMenu, "CmViewStatus", QStringLiteral("狀態列(&S)"),
-                              &TMainForm::CmViewStatusClick);
+    CmViewStatus =
+        AddCommand(ViewMenu, "CmViewStatus", QCoreApplication::translate("Command", "狀態列(&S)"),
+                   &TMainForm::CmViewStatusClick);
     CmViewStatus->setCheckable(true);
     CmViewStatus->setChecked(true);
-    CmHideAttache = AddCommand(ViewMenu, "CmHideAttache", QStringLiteral("隱藏附屬檔(&H)"),
+    CmHideAttache = AddCommand(ViewMenu, "CmHideAttache",
+                               QCoreApplication::translate("Command", "隱藏附屬檔(&H)"),
                                &TMainForm::CmHideAttacheClick);
     CmHideAttache->setCheckable(true);
     CmHideAttache->setEnabled(false);
@@ -372,15 +397,16 @@ void TMainForm::BuildViewMenu() {
         connect(action, &QAction::triggered, this, [this, action] { CmViewNormalClick(action); });
         return action;
     };
-    CmViewNormal = addMode("CmViewNormal", QStringLiteral("正常模式(&N)"));
+    CmViewNormal = addMode("CmViewNormal", QCoreApplication::translate("Command", "正常模式(&N)"));
     CmViewNormal->setChecked(true);
-    CmViewBrowse = addMode("CmViewBrowse", QStringLiteral("瀏覽模式(&B)"));
-    CmViewFull = addMode("CmViewFull", QStringLiteral("詳細資料(&F)"));
+    CmViewBrowse = addMode("CmViewBrowse", QCoreApplication::translate("Command", "瀏覽模式(&B)"));
+    CmViewFull = addMode("CmViewFull", QCoreApplication::translate("Command", "詳細資料(&F)"));
     CmViewFull->setEnabled(false);
     CmViewFull->setVisible(false);
     AddSeparator(ViewMenu, "N9");
 
-    QMenu* sort = AddSubmenu(ViewMenu, "CmViewSort", QStringLiteral("排序方式(&A)"), &CmViewSort);
+    QMenu* sort = AddSubmenu(ViewMenu, "CmViewSort",
+                             QCoreApplication::translate("Command", "排序方式(&A)"), &CmViewSort);
     auto* keys = new QActionGroup(this);
     auto* order = new QActionGroup(this);
     const auto addSort = [&](QActionGroup* group, const char* name, const QString& caption,
@@ -390,65 +416,77 @@ void TMainForm::BuildViewMenu() {
         action->setActionGroup(group);
         return action;
     };
-    CmSortName =
-        addSort(keys, "CmSortName", QStringLiteral("檔名(&N)"), &TMainForm::CmSortNameClick);
+    CmSortName = addSort(keys, "CmSortName", QCoreApplication::translate("Command", "檔名(&N)"),
+                         &TMainForm::CmSortNameClick);
     CmSortName->setChecked(true);
-    CmSortExt = addSort(keys, "CmSortExt", QStringLiteral("類型(&T)"), &TMainForm::CmSortExtClick);
-    CmSortSize =
-        addSort(keys, "CmSortSize", QStringLiteral("大小(&S)"), &TMainForm::CmSortSizeClick);
-    CmSortDate =
-        addSort(keys, "CmSortDate", QStringLiteral("日期(&D)"), &TMainForm::CmSortDateClick);
+    CmSortExt = addSort(keys, "CmSortExt", QCoreApplication::translate("Command", "類型(&T)"),
+                        &TMainForm::CmSortExtClick);
+    CmSortSize = addSort(keys, "CmSortSize", QCoreApplication::translate("Command", "大小(&S)"),
+                         &TMainForm::CmSortSizeClick);
+    CmSortDate = addSort(keys, "CmSortDate", QCoreApplication::translate("Command", "日期(&D)"),
+                         &TMainForm::CmSortDateClick);
     AddSeparator(sort, "N2");
     CmSortMinMax =
-        addSort(order, "CmSortMinMax", QStringLiteral("由小到大"), &TMainForm::CmSortMinMaxClick);
+        addSort(order, "CmSortMinMax", QCoreApplication::translate("Command", "由小到大"),
+                &TMainForm::CmSortMinMaxClick);
     CmSortMinMax->setChecked(true);
     CmSortMaxMin =
-        addSort(order, "CmSortMaxMin", QStringLiteral("由大到小"), &TMainForm::CmSortMaxMinClick);
+        addSort(order, "CmSortMaxMin", QCoreApplication::translate("Command", "由大到小"),
+                &TMainForm::CmSortMaxMinClick);
     AddSeparator(ViewMenu, "N3");
-    CmViewRefresh = AddCommand(ViewMenu, "CmViewRefresh", QStringLiteral("重新整理(&R)"),
+    CmViewRefresh = AddCommand(ViewMenu, "CmViewRefresh",
+                               QCoreApplication::translate("Command", "重新整理(&R)"),
                                &TMainForm::CmViewRefreshClick);
-    CmViewReloadIcon = AddCommand(ViewMenu, "CmViewReloadIcon", QStringLiteral("重新載圖(&L)"),
+    CmViewReloadIcon = AddCommand(ViewMenu, "CmViewReloadIcon",
+                                  QCoreApplication::translate("Command", "重新載圖(&L)"),
                                   &TMainForm::CmViewReloadIconClick);
     CmOption =
-        AddCommand(ViewMenu, "CmOption", QStringLiteral("選項(&O)..."), &TMainForm::CmOptionClick);
+        AddCommand(ViewMenu, "CmOption", QCoreApplication::translate("Command", "選項(&O)..."),
+                   &TMainForm::CmOptionClick);
 }
 
 void TMainForm::BuildGotoMenu() {
-    GotoMenu = AddMenu("GotoMenu", QStringLiteral("移至(&G)"));
-    CmGotoBack = AddCommand(GotoMenu, "CmGotoBack", QStringLiteral("上一步(&B)"),
-                            &TMainForm::CmGotoBackClick);
-    CmGotoFore = AddCommand(GotoMenu, "CmGotoFore", QStringLiteral("下一步(&F)"),
-                            &TMainForm::CmGotoForeClick);
+    GotoMenu = AddMenu("GotoMenu", QCoreApplication::translate("Command", "移至(&G)"));
+    CmGotoBack =
+        AddCommand(GotoMenu, "CmGotoBack", QCoreApplication::translate("Command", "上一步(&B)"),
+                   &TMainForm::CmGotoBackClick);
+    CmGotoFore =
+        AddCommand(GotoMenu, "CmGotoFore", QCoreApplication::translate("Command", "下一步(&F)"),
+                   &TMainForm::CmGotoForeClick);
     CmGotoListStart = AddSeparator(GotoMenu, "CmGotoListStart");
     CmGotoListEnd = AddSeparator(GotoMenu, "CmGotoListEnd");
-    CmDesktop = AddCommand(GotoMenu, "CmDesktop", QStringLiteral("回到桌面(&D)"),
-                           &TMainForm::CmDesktopClick);
-    CmUpPath =
-        AddCommand(GotoMenu, "CmUpPath", QStringLiteral("上移(&U)"), &TMainForm::CmUpPathClick);
+    CmDesktop =
+        AddCommand(GotoMenu, "CmDesktop", QCoreApplication::translate("Command", "回到桌面(&D)"),
+                   &TMainForm::CmDesktopClick);
+    CmUpPath = AddCommand(GotoMenu, "CmUpPath", QCoreApplication::translate("Command", "上移(&U)"),
+                          &TMainForm::CmUpPathClick);
     HistoryGroup = new QActionGroup(this);
 }
 
 void TMainForm::BuildToolMenu() {
-    ToolMenu = AddMenu("ToolMenu", QStringLiteral("工具(&T)"));
+    ToolMenu = AddMenu("ToolMenu", QCoreApplication::translate("Command", "工具(&T)"));
     ToolMenu->menuAction()->setVisible(false);
     CmToolConvert =
-        AddInert(ToolMenu, "CmToolConvert", QStringLiteral("轉換影像檔格式(&C)..."), false);
+        AddInert(ToolMenu, "CmToolConvert",
+                 QCoreApplication::translate("Command", "轉換影像檔格式(&C)..."), false);
     CmToolEMailBook =
-        AddInert(ToolMenu, "CmToolEMailBook", QStringLiteral("電子郵件通訊錄(&E)..."), false);
-    CmToolFTPBook = AddInert(ToolMenu, "CmToolFTPBook", QStringLiteral("FTP 通訊錄(&F)..."), false);
+        AddInert(ToolMenu, "CmToolEMailBook",
+                 QCoreApplication::translate("Command", "電子郵件通訊錄(&E)..."), false);
+    CmToolFTPBook = AddInert(ToolMenu, "CmToolFTPBook",
+                             QCoreApplication::translate("Command", "FTP 通訊錄(&F)..."), false);
 }
 
 void TMainForm::BuildHelpMenu() {
-    HelpMenu = AddMenu("HelpMenu", QStringLiteral("說明(&H)"));
-    CmAbout =
-        AddCommand(HelpMenu, "CmAbout", QStringLiteral("關於(&A)..."), &TMainForm::CmAboutClick);
+    HelpMenu = AddMenu("HelpMenu", QCoreApplication::translate("Command", "說明(&H)"));
+    CmAbout = AddCommand(HelpMenu, "CmAbout", QCoreApplication::translate("Command", "關於(&A)..."),
+                         &TMainForm::CmAboutClick);
 }
 
 void TMainForm::BuildPopupMenu() {
     ItemPopupMenu = new QMenu(this);
     ItemPopupMenu->setObjectName(QStringLiteral("ItemPopupMenu"));
-    QMenu* sort =
-        AddSubmenu(ItemPopupMenu, "CmPopSort", QStringLiteral("排序方式(&A)"), &CmPopSort);
+    QMenu* sort = AddSubmenu(ItemPopupMenu, "CmPopSort",
+                             QCoreApplication::translate("Command", "排序方式(&A)"), &CmPopSort);
     auto* keys = new QActionGroup(this);
     auto* order = new QActionGroup(this);
     const auto addSort = [&](QActionGroup* group, const char* name, const QString& caption,
@@ -459,40 +497,56 @@ void TMainForm::BuildPopupMenu() {
         return action;
     };
     CmPopSortName =
-        addSort(keys, "CmPopSortName", QStringLiteral("檔名(&N)"), &TMainForm::CmSortNameClick);
+        addSort(keys, "CmPopSortName", QCoreApplication::translate("Command", "檔名(&N)"),
+                &TMainForm::CmSortNameClick);
     CmPopSortName->setChecked(true);
-    CmPopSortExt =
-        addSort(keys, "CmPopSortExt", QStringLiteral("類型(&T)"), &TMainForm::CmSortExtClick);
+    CmPopSortExt = addSort(keys, "CmPopSortExt", QCoreApplication::translate("Command", "類型(&T)"),
+                           &TMainForm::CmSortExtClick);
     CmPopSortSize =
-        addSort(keys, "CmPopSortSize", QStringLiteral("大小(&S)"), &TMainForm::CmSortSizeClick);
+        addSort(keys, "CmPopSortSize", QCoreApplication::translate("Command", "大小(&S)"),
+                &TMainForm::CmSortSizeClick);
     CmPopSortDate =
-        addSort(keys, "CmPopSortDate", QStringLiteral("日期(&D)"), &TMainForm::CmSortDateClick);
+        addSort(keys, "CmPopSortDate", QCoreApplication::translate("Command", "日期(&D)"),
+                &TMainForm::CmSortDateClick);
     AddSeparator(sort, "N17");
-    CmPopSortMinMax = addSort(order, "CmPopSortMinMax", QStringLiteral("由小到大"),
-                              &TMainForm::CmSortMinMaxClick);
+    CmPopSortMinMax =
+        addSort(order, "CmPopSortMinMax", QCoreApplication::translate("Command", "由小到大"),
+                &TMainForm::CmSortMinMaxClick);
     CmPopSortMinMax->setChecked(true);
-    CmPopSortMaxMin = addSort(order, "CmPopSortMaxMin", QStringLiteral("由大到小"),
-                              &TMainForm::CmSortMaxMinClick);
+    CmPopSortMaxMin =
+        addSort(order, "CmPopSortMaxMin", QCoreApplication::translate("Command", "由大到小"),
+                &TMainForm::CmSortMaxMinClick);
 
     AddSeparator(ItemPopupMenu, "N7", true);
-    CmPopCut = AddInert(ItemPopupMenu, "CmPopCut", QStringLiteral("剪下(&T)"), true);
-    CmPopCopy = AddInert(ItemPopupMenu, "CmPopCopy", QStringLiteral("複製(&C)"), true);
-    CmPopPaste = AddInert(ItemPopupMenu, "CmPopPaste", QStringLiteral("貼上(&P)"), true);
+    CmPopCut = AddInert(ItemPopupMenu, "CmPopCut",
+                        QCoreApplication::translate("Command", "剪下(&T)"), true);
+    CmPopCopy = AddInert(ItemPopupMenu, "CmPopCopy",
+                         QCoreApplication::translate("Command", "複製(&C)"), true);
+    CmPopPaste = AddInert(ItemPopupMenu, "CmPopPaste",
+                          QCoreApplication::translate("Command", "貼上(&P)"), true);
     AddSeparator(ItemPopupMenu, "N14", true);
-    QMenu* popNew = AddSubmenu(ItemPopupMenu, "CmPopNew", QStringLiteral("新增(&N)"), &CmPopNew);
-    CmPopNewFolder = AddCommand(popNew, "CmPopNewFolder", QStringLiteral("檔案夾(&F)"),
-                                &TMainForm::CmNewFolderClick);
-    CmPopNewLink = AddInert(popNew, "CmPopNewLink", QStringLiteral("捷徑(&L)"), true);
-    CmPopCopyTo = AddCommand(ItemPopupMenu, "CmPopCopyTo", QStringLiteral("複製到..."),
+    QMenu* popNew = AddSubmenu(ItemPopupMenu, "CmPopNew",
+                               QCoreApplication::translate("Command", "新增(&N)"), &CmPopNew);
+    CmPopNewFolder =
+        AddCommand(popNew, "CmPopNewFolder", QCoreApplication::translate("Command", "檔案夾(&F)"),
+                   &TMainForm::CmNewFolderClick);
+    CmPopNewLink =
+        AddInert(popNew, "CmPopNewLink", QCoreApplication::translate("Command", "捷徑(&L)"), true);
+    CmPopCopyTo = AddCommand(ItemPopupMenu, "CmPopCopyTo",
+                             QCoreApplication::translate("Command", "複製到..."),
                              &TMainForm::CmFileCopyToClick);
-    CmPopMoveTo = AddCommand(ItemPopupMenu, "CmPopMoveTo", QStringLiteral("搬移到..."),
+    CmPopMoveTo = AddCommand(ItemPopupMenu, "CmPopMoveTo",
+                             QCoreApplication::translate("Command", "搬移到..."),
                              &TMainForm::CmFileMoveToClick);
-    CmPopDelete = AddCommand(ItemPopupMenu, "CmPopDelete", QStringLiteral("刪除(&D)"),
-                             &TMainForm::CmFileDeleteClick);
-    CmPopRename = AddCommand(ItemPopupMenu, "CmPopRename", QStringLiteral("重新命名(&R)..."),
+    CmPopDelete =
+        AddCommand(ItemPopupMenu, "CmPopDelete", QCoreApplication::translate("Command", "刪除(&D)"),
+                   &TMainForm::CmFileDeleteClick);
+    CmPopRename = AddCommand(ItemPopupMenu, "CmPopRename",
+                             QCoreApplication::translate("Command", "重新命名(&R)..."),
                              &TMainForm::CmFileRenameClick);
     AddSeparator(ItemPopupMenu, "N13", true);
-    CmPopPropert = AddInert(ItemPopupMenu, "CmPopPropert", QStringLiteral("內容(&P)..."), true);
+    CmPopPropert = AddInert(ItemPopupMenu, "CmPopPropert",
+                            QCoreApplication::translate("Command", "內容(&P)..."), true);
 }
 
 // ---- layout -----------------------------------------------------------------------------
@@ -521,31 +575,37 @@ void TMainForm::BuildToolBar() {
     MainTool->setFloatable(false);
     MainTool->setMinimumHeight(kToolBarMinHeight);
     MainTool->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
-    BackBtn = AddToolButton("BackBtn", 0, QStringLiteral("上一步"),
-                            QStringLiteral("回到上一個畫面"), &TMainForm::CmGotoBackClick);
-    ForeBtn = AddToolButton("ForeBtn", 1, QStringLiteral("下一步"),
-                            QStringLiteral("跳到下一個畫面"), &TMainForm::CmGotoForeClick);
-    DesktopBtn = AddToolButton("DesktopBtn", 2, QStringLiteral("桌面"), QStringLiteral("回到桌面"),
+    BackBtn = AddToolButton("BackBtn", 0, QCoreApplication::translate("Command", "上一步"),
+                            QCoreApplication::translate("Command", "回到上一個畫面"),
+                            &TMainForm::CmGotoBackClick);
+    ForeBtn = AddToolButton("ForeBtn", 1, QCoreApplication::translate("Command", "下一步"),
+                            QCoreApplication::translate("Command", "跳到下一個畫面"),
+                            &TMainForm::CmGotoForeClick);
+    DesktopBtn = AddToolButton("DesktopBtn", 2, QCoreApplication::translate("Command", "桌面"),
+                               QCoreApplication::translate("Command", "回到桌面"),
                                &TMainForm::CmDesktopClick);
-    UpPathBtn = AddToolButton("UpPathBtn", 3, QStringLiteral("上一層"),
-                              QStringLiteral("回到上一層目錄"), &TMainForm::CmUpPathClick);
-    PrintBtn = AddToolButton("PrintBtn", 4, QStringLiteral("列印"),
-                             QStringLiteral("列印選擇的圖檔"), &TMainForm::CmFilePrintClick);
+    UpPathBtn = AddToolButton("UpPathBtn", 3, QCoreApplication::translate("Command", "上一層"),
+                              QCoreApplication::translate("Command", "回到上一層目錄"),
+                              &TMainForm::CmUpPathClick);
+    PrintBtn = AddToolButton("PrintBtn", 4, QCoreApplication::translate("Command", "列印"),
+                             QCoreApplication::translate("Command", "列印選擇的圖檔"),
+                             &TMainForm::CmFilePrintClick);
     ToolButton1 = new QWidget(MainTool);
     ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
     ToolButton1->setFixedWidth(kToolSeparatorWidth);
     MainTool->addWidget(ToolButton1);
-    TwainBtn =
-        AddToolButton("TwainBtn", 8, QStringLiteral("掃描影像"),
-                      QStringLiteral("從TWAIN設備輸入影像"), &TMainForm::CmFileTwainAcquireClick);
-    CopyToBtn =
-        AddToolButton("CopyToBtn", 9, QStringLiteral("複製"),
-                      QStringLiteral("複製選擇的檔案到指定的目錄"), &TMainForm::CmFileCopyToClick);
-    MoveToBtn =
-        AddToolButton("MoveToBtn", 10, QStringLiteral("搬移"),
-                      QStringLiteral("搬移選擇的檔案到指定的目錄"), &TMainForm::CmFileMoveToClick);
-    DeleteBtn = AddToolButton("DeleteBtn", 11, QStringLiteral("刪除"),
-                              QStringLiteral("刪除選擇的檔案"), &TMainForm::CmFileDeleteClick);
+    TwainBtn = AddToolButton("TwainBtn", 8, QCoreApplication::translate("Command", "掃描影像"),
+                             QCoreApplication::translate("Command", "從TWAIN設備輸入影像"),
+                             &TMainForm::CmFileTwainAcquireClick);
+    CopyToBtn = AddToolButton("CopyToBtn", 9, QCoreApplication::translate("Command", "複製"),
+                              QCoreApplication::translate("Command", "複製選擇的檔案到指定的目錄"),
+                              &TMainForm::CmFileCopyToClick);
+    MoveToBtn = AddToolButton("MoveToBtn", 10, QCoreApplication::translate("Command", "搬移"),
+                              QCoreApplication::translate("Command", "搬移選擇的檔案到指定的目錄"),
+                              &TMainForm::CmFileMoveToClick);
+    DeleteBtn = AddToolButton("DeleteBtn", 11, QCoreApplication::translate("Command", "刪除"),
+                              QCoreApplication::translate("Command", "刪除選擇的檔案"),
+                              &TMainForm::CmFileDeleteClick);
 }
 
 void TMainForm::BuildCoolBar() {
@@ -561,7 +621,7 @@ void TMainForm::BuildCoolBar() {
     AboutBtn->setAutoRaise(true);
     connect(AboutBtn, &QToolButton::clicked, this, &TMainForm::CmAboutClick);
 
-    PathBandLabel = new QLabel(QStringLiteral("路徑:"), MainBar);
+    PathBandLabel = new QLabel(QCoreApplication::translate("MainWindow", "路徑:"), MainBar);
     PathBandLabel->setObjectName(QStringLiteral("PathBandLabel"));
     PathCombo = new QComboBox(MainBar);
     PathCombo->setObjectName(QStringLiteral("PathCombo"));

@@ -2,6 +2,7 @@
 // The main window's commands that change files: delete, copy, move, rename in place, new folder
 // and wallpaper.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFocusEvent>
@@ -46,11 +47,12 @@ QString ToQ(const std::string& text) {
 }
 
 fileops::OverwriteAnswer AskOverwriteBox(QWidget* parent, const QString& target) {
-    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
-                    QStringLiteral("「%1」已經存在。要取代它嗎?").arg(target),
-                    QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                        QMessageBox::NoToAll | QMessageBox::Cancel,
-                    parent);
+    QMessageBox box(
+        QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+        QCoreApplication::translate("FileCommands", "「%1」已經存在。要取代它嗎?").arg(target),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll |
+            QMessageBox::Cancel,
+        parent);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return fileops::OverwriteAnswer::Yes;
@@ -66,9 +68,11 @@ fileops::OverwriteAnswer AskOverwriteBox(QWidget* parent, const QString& target)
 }
 
 bool ConfirmDeleteBox(QWidget* parent, int count, const QString& first) {
-    const QString question = count == 1
-                                 ? QStringLiteral("確定要將「%1」移到垃圾桶嗎?").arg(first)
-                                 : QStringLiteral("確定要將這 %1 個項目移到垃圾桶嗎?").arg(count);
+    const QString question =
+        count == 1
+            ? QCoreApplication::translate("FileCommands", "確定要將「%1」移到垃圾桶嗎?").arg(first)
+            : QCoreApplication::translate("FileCommands", "確定要將這 %1 個項目移到垃圾桶嗎?")
+                  .arg(count);
     return QMessageBox::question(parent, QGuiApplication::applicationDisplayName(), question) ==
            QMessageBox::Yes;
 }
@@ -192,9 +196,11 @@ void TMainForm::TransferSelection(fileops::TransferKind kind) {
     const QString destination = FileOps.ChooseFolder(LoadStr(kStrChooseDestination), start);
     if (destination.isEmpty()) return;  // cancelled: the view stays as it is
 
-    QProgressDialog progress(kind == fileops::TransferKind::Copy ? QStringLiteral("複製中...")
-                                                                 : QStringLiteral("移動中..."),
-                             QStringLiteral("取消"), 0, kProgressSteps, this);
+    QProgressDialog progress(kind == fileops::TransferKind::Copy
+                                 ? QCoreApplication::translate("FileCommands", "複製中...")
+                                 : QCoreApplication::translate("FileCommands", "移動中..."),
+                             QCoreApplication::translate("FileCommands", "取消"), 0, kProgressSteps,
+                             this);
     progress.setObjectName(QStringLiteral("TransferProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(kProgressDelayMs);
@@ -368,12 +374,13 @@ void TMainForm::SetWallpaper(bool tiled) {
 void TMainForm::ShowWallpaperNotice(const QString& file) {
     auto* notice =
         new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
-                        QStringLiteral("無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
-                                       "可在桌面的背景設定中選用它。")
+                        QCoreApplication::translate("FileCommands",
+                                                    "無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
+                                                    "可在桌面的背景設定中選用它。")
                             .arg(file),
                         QMessageBox::Ok, this);
     notice->setObjectName(QStringLiteral("WallpaperNotice"));
-    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->button(QMessageBox::Ok)->setText(QCoreApplication::translate("FileCommands", "確定"));
     notice->setWindowModality(Qt::NonModal);
     notice->setAttribute(Qt::WA_DeleteOnClose);
     notice->show();
