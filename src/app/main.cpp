@@ -18,11 +18,9 @@
 #include <optional>
 #include <string>
 
-#include "metafile/MetafileLoader.h"
 #include "platform/InterfaceLanguage.h"
-#include "platform/LinuxShell.h"
 #include "platform/QuitSignals.h"
-#include "readers/Rwlib.h"
+#include "services/qt/QtServices.h"
 
 namespace {
 
@@ -85,10 +83,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
     const CommandLine commandLine = ReadCommandLine(app);
     pixelary::platform::InstallInterfaceLanguage(commandLine.language);
-    pixelary::platform::InstallPlatform(commandLine.language);
+    pixelary::QtServiceOptions services;
+    services.interfaceLanguage = commandLine.language;
     // The image library's codec modules are looked for beside the program first.
-    pixelary::RegisterLibraryReader(QCoreApplication::applicationDirPath().toStdString());
-    pixelary::metafile::InstallMetafileLoader();
+    services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
+    pixelary::InstallQtServices(services);
     pixelary::TMainForm form;
     // Without a window manager a maximised window would keep its design size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

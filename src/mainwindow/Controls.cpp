@@ -6,6 +6,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "mainwindow/Logging.h"
+#include "platform/DataFolders.h"
+
 namespace pixelary {
 namespace {
 
@@ -25,7 +28,19 @@ class OwnerDrawnPanel : public QWidget {
     TStatusBar* bar_;
 };
 
+constexpr int kTileSide = 50;
+
 }  // namespace
+
+QPixmap LoadTile(const char* name, QColor fallback) {
+    const QString folder = QString::fromStdString(platform::ShippedDataFolder("tiles"));
+    QPixmap tile(folder + QLatin1Char('/') + QString::fromLatin1(name));
+    if (!tile.isNull()) return tile;
+    qCWarning(lcMainWindow) << "background tile" << name << "not found in" << folder;
+    QPixmap plain(kTileSide, kTileSide);
+    plain.fill(fallback);
+    return plain;
+}
 
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -47,13 +62,6 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
 void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (OnDblClick) OnDblClick(event);
     QWidget::mouseDoubleClickEvent(event);  // delivers the press
-}
-
-TScrollBox::TScrollBox(QWidget* parent) : QScrollArea(parent) {}
-
-void TScrollBox::resizeEvent(QResizeEvent* event) {
-    QScrollArea::resizeEvent(event);
-    if (OnResize) OnResize();
 }
 
 TCoolBar::TCoolBar(const QPixmap& background, QWidget* parent)

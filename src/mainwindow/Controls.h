@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QWidget>
 #include <functional>
@@ -11,6 +11,19 @@
 class QPainter;
 
 namespace pixelary {
+
+// Shows a cursor (busy, wait) over the whole program while alive.
+class CursorGuard {
+  public:
+    explicit CursorGuard(Qt::CursorShape shape) { QGuiApplication::setOverrideCursor(shape); }
+    ~CursorGuard() { QGuiApplication::restoreOverrideCursor(); }
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+};
+
+// A background tile shipped beside the program (in "tiles"), or a plain tile of the fallback
+// tone when it is missing.
+QPixmap LoadTile(const char* name, QColor fallback);
 
 // A plain drawing surface whose paint and mouse events are handled by its owner.
 class TPaintBox : public QWidget {
@@ -29,17 +42,6 @@ class TPaintBox : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     // Runs OnDblClick, then delivers the double click's own mouse-down, as the desktop does.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-};
-
-// A scroll box that tells its owner when its client area changes size.
-class TScrollBox : public QScrollArea {
-    Q_OBJECT
-  public:
-    explicit TScrollBox(QWidget* parent = nullptr);
-    std::function<void()> OnResize;
-
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
 };
 
 // The cool bar: bands on a tiled background bitmap.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/PictureCache.h"
 
-#include "mainwindow/DibImage.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "model/MExplorerItem.h"
 
 namespace pixelary {

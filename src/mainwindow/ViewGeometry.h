@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "readers/ThumbnailSize.h"
+
 namespace pixelary {
 
 // View modes of the thumbnail grid.
@@ -17,7 +19,8 @@ enum ViewModeId : int { kViewNormal = 0, kViewBrowse = 1, kViewDetails = 2 };
 namespace cell {
 constexpr QSize kNormalSize{110, 122};
 constexpr QSize kDetailsSize{316, 90};
-constexpr QRect kThumbBox{8, 10, 94, 78};
+// The scanner fits thumbnails into this box, so the cell shows them unscaled.
+constexpr QRect kThumbBox{8, 10, kThumbnailBoxWidth, kThumbnailBoxHeight};
 constexpr QRect kNameBand{8, 94, 94, 14};
 constexpr QRect kRenameNormal{8, 94, 94, 14};
 constexpr QRect kRenameDetails{106, 8, 206, 14};

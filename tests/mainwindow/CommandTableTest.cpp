@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's command table: menus, items, states, shortcuts, pop-up menu and tool bar.
+// The main window's command table: the rows themselves, and the menus, pop-up menu and tool bar
+// built from them (places, captions, states, shortcuts, hints, radio sets, translation).
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
+#include <algorithm>
+#include <span>
 
+#include "mainwindow/CommandTable.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
@@ -18,37 +23,173 @@ namespace {
 
 enum State : unsigned { kPlain = 0, kHidden = 1, kDisabled = 2, kTicked = 4, kRadio = 8 };
 
-struct ItemSpec {
+// A row of the command table as it must be: where it goes, its name, caption, state, and its
+// shortcut (items) or hint (buttons).
+struct Expected {
+    const char* group;
     const char* name;
-    const char* caption;  // nullptr for a separator
+    const char* caption;  // nullptr for separators, spacers and the pop-up menu
     unsigned state;
-    const char* shortcut;
+    const char* extra;
 };
+
+// Every command of the main window, in table order.
+const QList<Expected> kExpected = {
+    {"MainMenu1", "FileMenu", "檔案(&F)", kPlain, nullptr},
+    {"FileMenu", "CmFileNew", "新增(&N)", kPlain, nullptr},
+    {"CmFileNew", "CmNewFolder", "檔案夾(&F)", kPlain, nullptr},
+    {"CmFileNew", "CmNewLink", "捷徑(&L)", kHidden | kDisabled, nullptr},
+    {"FileMenu", "CmFileCopyTo", "複製到...", kPlain, nullptr},
+    {"FileMenu", "CmFileMoveTo", "搬移到...", kPlain, nullptr},
+    {"FileMenu", "CmFileDelete", "刪除(&D)", kPlain, nullptr},
+    {"FileMenu", "CmFileRename", "重新命名(&R)...", kPlain, nullptr},
+    {"FileMenu", "CmFileProperties", "內容(&P)...", kHidden | kDisabled, nullptr},
+    {"FileMenu", "N10", nullptr, kPlain, nullptr},
+    {"FileMenu", "CmFileSend", "傳送檔案至(&S)", kHidden, nullptr},
+    {"CmFileSend", "CmSendToEMail", "電子郵件(&E)...", kDisabled, nullptr},
+    {"CmFileSend", "CmSendToFTP", "FTP 站(&F)...", kDisabled, nullptr},
+    {"FileMenu", "CmFileSetToDesk1", "設定為底色圖案(併排)(&W)", kPlain, nullptr},
+    {"FileMenu", "CmFileSetToDesk2", "設定為底色圖案(置於中央)(&L)", kPlain, nullptr},
+    {"FileMenu", "N4", nullptr, kPlain, nullptr},
+    {"FileMenu", "CmFileTwainAcquire", "輸入TWAIN 影像(&A)...", kPlain, nullptr},
+    {"FileMenu", "CmFilePrint", "列印(&P)...", kPlain, nullptr},
+    {"FileMenu", "N1", nullptr, kPlain, nullptr},
+    {"FileMenu", "CmExit", "離開(&X)", kPlain, "Alt+X"},
+    {"MainMenu1", "EditMenu", "編輯(&E)", kPlain, nullptr},
+    {"EditMenu", "CmCut", "剪下(&T)", kHidden | kDisabled, "Ctrl+X"},
+    {"EditMenu", "CmCopy", "複製(&C)", kHidden | kDisabled, "Ctrl+C"},
+    {"EditMenu", "CmPaste", "貼上(&P)", kHidden | kDisabled, "Ctrl+V"},
+    {"EditMenu", "N6", nullptr, kHidden, nullptr},
+    {"EditMenu", "CmSelectAll", "全選(&A)", kPlain, "Ctrl+A"},
+    {"EditMenu", "CmSelectAllImage", "選擇所有圖檔(&I)", kPlain, nullptr},
+    {"EditMenu", "CmSelectInvert", "反相選擇(&I)", kPlain, nullptr},
+    {"EditMenu", "N5", nullptr, kHidden, nullptr},
+    {"EditMenu", "CmLinkAttached", "連結附屬資料檔(&L)", kHidden | kDisabled, nullptr},
+    {"EditMenu", "CmUnlinkAttached", "解除附屬資料檔(&U)", kHidden | kDisabled, nullptr},
+    {"EditMenu", "CmAddMemo", "加入/修改註解文字(&M)", kHidden | kDisabled, nullptr},
+    {"EditMenu", "CmAddSound", "加入聲音(&S)", kHidden | kDisabled, nullptr},
+    {"MainMenu1", "SearchMenu", "搜尋(&S)", kHidden, nullptr},
+    {"SearchMenu", "CmSearchText", "搜尋文字或數值(&T)...", kDisabled, nullptr},
+    {"SearchMenu", "CmSearchFile", "搜尋檔案或資料夾(&F)...", kDisabled, nullptr},
+    {"SearchMenu", "CmSearchComputer", "搜尋電腦(&C)...", kDisabled, nullptr},
+    {"MainMenu1", "ViewMenu", "檢視(&V)", kPlain, nullptr},
+    {"ViewMenu", "CmViewTool", "工具列(&T)", kTicked, nullptr},
+    {"ViewMenu", "CmViewStatus", "狀態列(&S)", kTicked, nullptr},
+    {"ViewMenu", "CmHideAttache", "隱藏附屬檔(&H)", kHidden | kDisabled, nullptr},
+    {"ViewMenu", "N8", nullptr, kPlain, nullptr},
+    {"ViewMenu", "CmViewNormal", "正常模式(&N)", kRadio | kTicked, nullptr},
+    {"ViewMenu", "CmViewBrowse", "瀏覽模式(&B)", kRadio, nullptr},
+    {"ViewMenu", "CmViewFull", "詳細資料(&F)", kRadio | kHidden | kDisabled, nullptr},
+    {"ViewMenu", "N9", nullptr, kPlain, nullptr},
+    {"ViewMenu", "CmViewSort", "排序方式(&A)", kPlain, nullptr},
+    {"CmViewSort", "CmSortName", "檔名(&N)", kRadio | kTicked, nullptr},
+    {"CmViewSort", "CmSortExt", "類型(&T)", kRadio, nullptr},
+    {"CmViewSort", "CmSortSize", "大小(&S)", kRadio, nullptr},
+    {"CmViewSort", "CmSortDate", "日期(&D)", kRadio, nullptr},
+    {"CmViewSort", "N2", nullptr, kPlain, nullptr},
+    {"CmViewSort", "CmSortMinMax", "由小到大", kRadio | kTicked, nullptr},
+    {"CmViewSort", "CmSortMaxMin", "由大到小", kRadio, nullptr},
+    {"ViewMenu", "N3", nullptr, kPlain, nullptr},
+    {"ViewMenu", "CmViewRefresh", "重新整理(&R)", kPlain, nullptr},
+    {"ViewMenu", "CmViewReloadIcon", "重新載圖(&L)", kPlain, nullptr},
+    {"ViewMenu", "CmOption", "選項(&O)...", kPlain, nullptr},
+    {"MainMenu1", "GotoMenu", "移至(&G)", kPlain, nullptr},
+    {"GotoMenu", "CmGotoBack", "上一步(&B)", kPlain, nullptr},
+    {"GotoMenu", "CmGotoFore", "下一步(&F)", kPlain, nullptr},
+    {"GotoMenu", "CmGotoListStart", nullptr, kPlain, nullptr},
+    {"GotoMenu", "CmGotoListEnd", nullptr, kPlain, nullptr},
+    {"GotoMenu", "CmDesktop", "回到桌面(&D)", kPlain, nullptr},
+    {"GotoMenu", "CmUpPath", "上移(&U)", kPlain, nullptr},
+    {"MainMenu1", "ToolMenu", "工具(&T)", kHidden, nullptr},
+    {"ToolMenu", "CmToolConvert", "轉換影像檔格式(&C)...", kDisabled, nullptr},
+    {"ToolMenu", "CmToolEMailBook", "電子郵件通訊錄(&E)...", kDisabled, nullptr},
+    {"ToolMenu", "CmToolFTPBook", "FTP 通訊錄(&F)...", kDisabled, nullptr},
+    {"MainMenu1", "HelpMenu", "說明(&H)", kPlain, nullptr},
+    {"HelpMenu", "CmAbout", "關於(&A)...", kPlain, nullptr},
+    {nullptr, "ItemPopupMenu", nullptr, kPlain, nullptr},
+    {"ItemPopupMenu", "CmPopSort", "排序方式(&A)", kPlain, nullptr},
+    {"CmPopSort", "CmPopSortName", "檔名(&N)", kRadio | kTicked, nullptr},
+    {"CmPopSort", "CmPopSortExt", "類型(&T)", kRadio, nullptr},
+    {"CmPopSort", "CmPopSortSize", "大小(&S)", kRadio, nullptr},
+    {"CmPopSort", "CmPopSortDate", "日期(&D)", kRadio, nullptr},
+    {"CmPopSort", "N17", nullptr, kPlain, nullptr},
+    {"CmPopSort", "CmPopSortMinMax", "由小到大", kRadio | kTicked, nullptr},
+    {"CmPopSort", "CmPopSortMaxMin", "由大到小", kRadio, nullptr},
+    {"ItemPopupMenu", "N7", nullptr, kHidden, nullptr},
+    {"ItemPopupMenu", "CmPopCut", "剪下(&T)", kHidden | kDisabled, nullptr},
+    {"ItemPopupMenu", "CmPopCopy", "複製(&C)", kHidden | kDisabled, nullptr},
+    {"ItemPopupMenu", "CmPopPaste", "貼上(&P)", kHidden | kDisabled, nullptr},
+    {"ItemPopupMenu", "N14", nullptr, kHidden, nullptr},
+    {"ItemPopupMenu", "CmPopNew", "新增(&N)", kPlain, nullptr},
+    {"CmPopNew", "CmPopNewFolder", "檔案夾(&F)", kPlain, nullptr},
+    {"CmPopNew", "CmPopNewLink", "捷徑(&L)", kHidden | kDisabled, nullptr},
+    {"ItemPopupMenu", "CmPopCopyTo", "複製到...", kPlain, nullptr},
+    {"ItemPopupMenu", "CmPopMoveTo", "搬移到...", kPlain, nullptr},
+    {"ItemPopupMenu", "CmPopDelete", "刪除(&D)", kPlain, nullptr},
+    {"ItemPopupMenu", "CmPopRename", "重新命名(&R)...", kPlain, nullptr},
+    {"ItemPopupMenu", "N13", nullptr, kHidden, nullptr},
+    {"ItemPopupMenu", "CmPopPropert", "內容(&P)...", kHidden | kDisabled, nullptr},
+    {"MainTool", "BackBtn", "上一步", kPlain, "回到上一個畫面"},
+    {"MainTool", "ForeBtn", "下一步", kPlain, "跳到下一個畫面"},
+    {"MainTool", "DesktopBtn", "桌面", kPlain, "回到桌面"},
+    {"MainTool", "UpPathBtn", "上一層", kPlain, "回到上一層目錄"},
+    {"MainTool", "PrintBtn", "列印", kPlain, "列印選擇的圖檔"},
+    {"MainTool", "ToolButton1", nullptr, kPlain, nullptr},
+    {"MainTool", "TwainBtn", "掃描影像", kPlain, "從TWAIN設備輸入影像"},
+    {"MainTool", "CopyToBtn", "複製", kPlain, "複製選擇的檔案到指定的目錄"},
+    {"MainTool", "MoveToBtn", "搬移", kPlain, "搬移選擇的檔案到指定的目錄"},
+    {"MainTool", "DeleteBtn", "刪除", kPlain, "刪除選擇的檔案"},
+};
+
+QString Text(const char* utf8) {
+    return utf8 ? QString::fromUtf8(utf8) : QString();
+}
+
+unsigned StateOf(const Command& row) {
+    unsigned state = kPlain;
+    if (row.flags & command::kHidden) state |= kHidden;
+    if (row.flags & command::kDisabled) state |= kDisabled;
+    if (row.flags & command::kChecked) state |= kTicked;
+    if (row.flags & (command::kRadio | command::kRadio2)) state |= kRadio;
+    return state;
+}
+
+bool IsButtonRow(const Command& row) {
+    return row.flags & (command::kButton | command::kSpacer);
+}
 
 QStringList Names(const QList<QAction*>& actions) {
     QStringList names;
-    for (const QAction* action : actions) names << action->objectName();
+    for (const QAction* action : actions) {
+        // The history entries the Go menu gets at run time have no names.
+        if (!action->objectName().isEmpty()) names << action->objectName();
+    }
     return names;
 }
 
-void CheckItems(QMenu* menu, const QList<ItemSpec>& specs) {
-    QStringList expected;
-    for (const ItemSpec& spec : specs) expected << QString::fromLatin1(spec.name);
-    QCOMPARE(Names(menu->actions()), expected);
-    for (const ItemSpec& spec : specs) {
-        const QAction* item = menu->actions().at(expected.indexOf(QLatin1String(spec.name)));
-        const QByteArray where = QByteArray(spec.name);
-        QVERIFY2(item->isSeparator() == (spec.caption == nullptr), where);
-        if (spec.caption) QVERIFY2(item->text() == QString::fromUtf8(spec.caption), where);
-        QVERIFY2(item->isVisible() == !(spec.state & kHidden), where);
-        // Qt also reports a hidden item as disabled, so it can never run either.
-        QVERIFY2(item->isEnabled() == !(spec.state & (kDisabled | kHidden)), where);
-        QVERIFY2(item->isChecked() == bool(spec.state & kTicked), where);
-        if (spec.state & kRadio) QVERIFY2(item->actionGroup() != nullptr, where);
-        const QKeySequence shortcut(QString::fromLatin1(spec.shortcut ? spec.shortcut : ""));
-        QVERIFY2(item->shortcut() == shortcut, where);
+// The names of the table's rows put into one group, in table order.
+QStringList RowsIn(const char* group) {
+    QStringList names;
+    for (const Command& row : MainCommands()) {
+        if (row.group && qstrcmp(row.group, group) == 0)
+            names << QString::fromLatin1(row.objectName);
     }
+    return names;
 }
+
+QString Translated(const char* text) {
+    return text ? QCoreApplication::translate("Command", text) : QString();
+}
+
+// Marks every command text it translates, so a text shown untranslated stands out.
+class MarkingTranslator : public QTranslator {
+  public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (qstrcmp(context, "Command") != 0) return {};
+        return QLatin1Char('[') + QString::fromUtf8(source) + QLatin1Char(']');
+    }
+};
 
 }  // namespace
 
@@ -74,84 +215,109 @@ class CommandTableTest : public QObject {
         QVERIFY(form_->ViewMenu->menuAction()->isVisible());
     }
 
-    void FileMenuItems() {
-        CheckItems(form_->FileMenu,
-                   {{"CmFileNew", "新增(&N)", kPlain, nullptr},
-                    {"CmFileCopyTo", "複製到...", kPlain, nullptr},
-                    {"CmFileMoveTo", "搬移到...", kPlain, nullptr},
-                    {"CmFileDelete", "刪除(&D)", kPlain, nullptr},
-                    {"CmFileRename", "重新命名(&R)...", kPlain, nullptr},
-                    {"CmFileProperties", "內容(&P)...", kHidden | kDisabled, nullptr},
-                    {"N10", nullptr, kPlain, nullptr},
-                    {"CmFileSend", "傳送檔案至(&S)", kHidden, nullptr},
-                    {"CmFileSetToDesk1", "設定為底色圖案(併排)(&W)", kPlain, nullptr},
-                    {"CmFileSetToDesk2", "設定為底色圖案(置於中央)(&L)", kPlain, nullptr},
-                    {"N4", nullptr, kPlain, nullptr},
-                    {"CmFileTwainAcquire", "輸入TWAIN 影像(&A)...", kPlain, nullptr},
-                    {"CmFilePrint", "列印(&P)...", kPlain, nullptr},
-                    {"N1", nullptr, kPlain, nullptr},
-                    {"CmExit", "離開(&X)", kPlain, "Alt+X"}});
-        CheckItems(form_->CmFileNew->menu(),
-                   {{"CmNewFolder", "檔案夾(&F)", kPlain, nullptr},
-                    {"CmNewLink", "捷徑(&L)", kHidden | kDisabled, nullptr}});
-        CheckItems(form_->CmFileSend->menu(),
-                   {{"CmSendToEMail", "電子郵件(&E)...", kDisabled, nullptr},
-                    {"CmSendToFTP", "FTP 站(&F)...", kDisabled, nullptr}});
-        QCOMPARE(form_->CmExit->statusTip(), QStringLiteral("Exit application"));
+    void TableHoldsTheExpectedCommands() {
+        const std::span<const Command> table = MainCommands();
+        QCOMPARE(qsizetype(table.size()), kExpected.size());
+        for (qsizetype i = 0; i < kExpected.size(); ++i) {
+            const Expected& expected = kExpected.at(i);
+            const Command& row = table[static_cast<std::size_t>(i)];
+            const QByteArray where = QByteArray(expected.name);
+            QCOMPARE(QByteArray(row.objectName), where);
+            QVERIFY2(Text(row.group) == Text(expected.group), where);
+            QVERIFY2(Text(row.caption) == Text(expected.caption), where);
+            QVERIFY2(StateOf(row) == expected.state, where);
+            const char* extra = IsButtonRow(row) ? row.hint : row.shortcut;
+            QVERIFY2(Text(extra) == Text(expected.extra), where);
+        }
+        // The one menu item with a hint.
+        const auto exit = std::find_if(table.begin(), table.end(), [](const Command& row) {
+            return qstrcmp(row.objectName, "CmExit") == 0;
+        });
+        QCOMPARE(Text(exit->hint), QStringLiteral("Exit application"));
     }
 
-    void EditSearchToolAndHelpMenuItems() {
-        CheckItems(form_->EditMenu,
-                   {{"CmCut", "剪下(&T)", kHidden | kDisabled, "Ctrl+X"},
-                    {"CmCopy", "複製(&C)", kHidden | kDisabled, "Ctrl+C"},
-                    {"CmPaste", "貼上(&P)", kHidden | kDisabled, "Ctrl+V"},
-                    {"N6", nullptr, kHidden, nullptr},
-                    {"CmSelectAll", "全選(&A)", kPlain, "Ctrl+A"},
-                    {"CmSelectAllImage", "選擇所有圖檔(&I)", kPlain, nullptr},
-                    {"CmSelectInvert", "反相選擇(&I)", kPlain, nullptr},
-                    {"N5", nullptr, kHidden, nullptr},
-                    {"CmLinkAttached", "連結附屬資料檔(&L)", kHidden | kDisabled, nullptr},
-                    {"CmUnlinkAttached", "解除附屬資料檔(&U)", kHidden | kDisabled, nullptr},
-                    {"CmAddMemo", "加入/修改註解文字(&M)", kHidden | kDisabled, nullptr},
-                    {"CmAddSound", "加入聲音(&S)", kHidden | kDisabled, nullptr}});
-        CheckItems(form_->SearchMenu,
-                   {{"CmSearchText", "搜尋文字或數值(&T)...", kDisabled, nullptr},
-                    {"CmSearchFile", "搜尋檔案或資料夾(&F)...", kDisabled, nullptr},
-                    {"CmSearchComputer", "搜尋電腦(&C)...", kDisabled, nullptr}});
-        CheckItems(form_->ToolMenu,
-                   {{"CmToolConvert", "轉換影像檔格式(&C)...", kDisabled, nullptr},
-                    {"CmToolEMailBook", "電子郵件通訊錄(&E)...", kDisabled, nullptr},
-                    {"CmToolFTPBook", "FTP 通訊錄(&F)...", kDisabled, nullptr}});
-        CheckItems(form_->HelpMenu, {{"CmAbout", "關於(&A)...", kPlain, nullptr}});
+    void MenusAreBuiltAsTheTableSays() {
+        QCOMPARE(Names(form_->MainMenu1->actions()), RowsIn("MainMenu1"));
+        for (const Command& row : MainCommands()) {
+            const QByteArray where = QByteArray(row.objectName);
+            if (IsButtonRow(row) || !row.group) continue;
+            const QString name = QString::fromLatin1(row.objectName);
+            if (row.flags & command::kMenu) {
+                auto* menu = form_->findChild<QMenu*>(name);
+                QVERIFY2(menu && menu->title() == Translated(row.caption), where);
+                QVERIFY2(menu->menuAction()->isVisible() == !(row.flags & command::kHidden), where);
+                QCOMPARE(Names(menu->actions()), RowsIn(row.objectName));
+                continue;
+            }
+            auto* container = form_->findChild<QMenu*>(QString::fromLatin1(row.group));
+            QVERIFY2(container, where);
+            const QList<QAction*> items = container->actions();
+            const auto found = std::find_if(items.begin(), items.end(), [&](QAction* item) {
+                return item->objectName() == name;
+            });
+            QVERIFY2(found != items.end(), where);
+            const QAction* item = *found;
+            QVERIFY2(item->isSeparator() == bool(row.flags & command::kSeparator), where);
+            if (row.flags & command::kSubmenu) {
+                QVERIFY2(item->menu() != nullptr, where);
+                QCOMPARE(Names(item->menu()->actions()), RowsIn(row.objectName));
+            }
+            if (row.caption) QVERIFY2(item->text() == Translated(row.caption), where);
+            QVERIFY2(item->isVisible() == !(row.flags & command::kHidden), where);
+            // Qt also reports a hidden item as disabled, so it can never run either.
+            const bool off = row.flags & (command::kHidden | command::kDisabled);
+            QVERIFY2(item->isEnabled() == !off, where);
+            QVERIFY2(item->isChecked() == bool(row.flags & command::kChecked), where);
+            const QKeySequence shortcut(QString::fromLatin1(row.shortcut ? row.shortcut : ""));
+            QVERIFY2(item->shortcut() == shortcut, where);
+            QVERIFY2(item->statusTip() == Translated(row.hint), where);
+            const bool radio = row.flags & (command::kRadio | command::kRadio2);
+            QVERIFY2((item->actionGroup() != nullptr) == radio, where);
+        }
+        QCOMPARE(Names(form_->ItemPopupMenu->actions()), RowsIn("ItemPopupMenu"));
     }
 
-    void ViewMenuItemsAndRadioGroups() {
-        CheckItems(form_->ViewMenu,
-                   {{"CmViewTool", "工具列(&T)", kTicked, nullptr},
-                    {"CmViewStatus", "狀態列(&S)", kTicked, nullptr},
-                    {"CmHideAttache", "隱藏附屬檔(&H)", kHidden | kDisabled, nullptr},
-                    {"N8", nullptr, kPlain, nullptr},
-                    {"CmViewNormal", "正常模式(&N)", kRadio | kTicked, nullptr},
-                    {"CmViewBrowse", "瀏覽模式(&B)", kRadio, nullptr},
-                    {"CmViewFull", "詳細資料(&F)", kRadio | kHidden | kDisabled, nullptr},
-                    {"N9", nullptr, kPlain, nullptr},
-                    {"CmViewSort", "排序方式(&A)", kPlain, nullptr},
-                    {"N3", nullptr, kPlain, nullptr},
-                    {"CmViewRefresh", "重新整理(&R)", kPlain, nullptr},
-                    {"CmViewReloadIcon", "重新載圖(&L)", kPlain, nullptr},
-                    {"CmOption", "選項(&O)...", kPlain, nullptr}});
-        CheckItems(form_->CmViewSort->menu(),
-                   {{"CmSortName", "檔名(&N)", kRadio | kTicked, nullptr},
-                    {"CmSortExt", "類型(&T)", kRadio, nullptr},
-                    {"CmSortSize", "大小(&S)", kRadio, nullptr},
-                    {"CmSortDate", "日期(&D)", kRadio, nullptr},
-                    {"N2", nullptr, kPlain, nullptr},
-                    {"CmSortMinMax", "由小到大", kRadio | kTicked, nullptr},
-                    {"CmSortMaxMin", "由大到小", kRadio, nullptr}});
+    void RadioSetsAreSeparate() {
         QCOMPARE(form_->CmViewNormal->actionGroup(), form_->CmViewBrowse->actionGroup());
+        QCOMPARE(form_->CmViewNormal->actionGroup(), form_->CmViewFull->actionGroup());
         QCOMPARE(form_->CmSortName->actionGroup(), form_->CmSortDate->actionGroup());
         QVERIFY(form_->CmSortName->actionGroup() != form_->CmSortMinMax->actionGroup());
         QCOMPARE(form_->CmSortMinMax->actionGroup(), form_->CmSortMaxMin->actionGroup());
+        QVERIFY(form_->CmSortName->actionGroup() != form_->CmPopSortName->actionGroup());
+        QCOMPARE(form_->CmPopSortName->actionGroup(), form_->CmPopSortDate->actionGroup());
+        QVERIFY(form_->CmPopSortName->actionGroup() != form_->CmPopSortMinMax->actionGroup());
+        QCOMPARE(form_->CmPopSortMinMax->actionGroup(), form_->CmPopSortMaxMin->actionGroup());
+    }
+
+    void MembersNameWhatTheTableMade() {
+        QCOMPARE(form_->CmFileNew->objectName(), QStringLiteral("CmFileNew"));
+        QCOMPARE(form_->CmFileNew->menu()->actions().first(), form_->CmNewFolder);
+        QCOMPARE(form_->CmPopNew->menu()->actions().first(), form_->CmPopNewFolder);
+        QCOMPARE(form_->CmViewSort->menu()->actions().last(), form_->CmSortMaxMin);
+        QCOMPARE(form_->GotoMenu->actions().first(), form_->CmGotoBack);
+        QCOMPARE(form_->HelpMenu->actions(), QList<QAction*>({form_->CmAbout}));
+        QCOMPARE(form_->ItemPopupMenu->actions().last(), form_->CmPopPropert);
+        QCOMPARE(form_->ToolButton1->parentWidget(), form_->MainTool);
+        QCOMPARE(form_->DeleteBtn->objectName(), QStringLiteral("DeleteBtn"));
+    }
+
+    void CaptionsAndHintsAreTranslatedWhereBuilt() {
+        form_.reset();
+        MarkingTranslator marking;
+        QCoreApplication::installTranslator(&marking);
+        TMainForm form;
+        QCoreApplication::removeTranslator(&marking);
+        QCOMPARE(form.FileMenu->title(), QStringLiteral("[檔案(&F)]"));
+        QCOMPARE(form.CmFileCopyTo->text(), QStringLiteral("[複製到...]"));
+        QCOMPARE(form.CmPopDelete->text(), QStringLiteral("[刪除(&D)]"));
+        QCOMPARE(form.CmViewSort->text(), QStringLiteral("[排序方式(&A)]"));
+        QCOMPARE(form.CmExit->statusTip(), QStringLiteral("[Exit application]"));
+        QCOMPARE(form.CopyToBtn->text(), QStringLiteral("[複製]"));
+        QCOMPARE(form.CopyToBtn->toolTip(), QStringLiteral("[複製選擇的檔案到指定的目錄]"));
+        // Without a translator the texts are the table's own.
+        TMainForm plain;
+        QCOMPARE(plain.FileMenu->title(), QStringLiteral("檔案(&F)"));
+        QCOMPARE(plain.CopyToBtn->toolTip(), QStringLiteral("複製選擇的檔案到指定的目錄"));
     }
 
     void GotoMenuItems() {
@@ -166,34 +332,6 @@ class CommandTableTest : public QObject {
         QCOMPARE(form_->CmUpPath->text(), QStringLiteral("上移(&U)"));
         QVERIFY(form_->CmGotoListStart->isSeparator());
         QVERIFY(form_->CmGotoListEnd->isSeparator());
-    }
-
-    void PopupMenuItems() {
-        CheckItems(form_->ItemPopupMenu,
-                   {{"CmPopSort", "排序方式(&A)", kPlain, nullptr},
-                    {"N7", nullptr, kHidden, nullptr},
-                    {"CmPopCut", "剪下(&T)", kHidden | kDisabled, nullptr},
-                    {"CmPopCopy", "複製(&C)", kHidden | kDisabled, nullptr},
-                    {"CmPopPaste", "貼上(&P)", kHidden | kDisabled, nullptr},
-                    {"N14", nullptr, kHidden, nullptr},
-                    {"CmPopNew", "新增(&N)", kPlain, nullptr},
-                    {"CmPopCopyTo", "複製到...", kPlain, nullptr},
-                    {"CmPopMoveTo", "搬移到...", kPlain, nullptr},
-                    {"CmPopDelete", "刪除(&D)", kPlain, nullptr},
-                    {"CmPopRename", "重新命名(&R)...", kPlain, nullptr},
-                    {"N13", nullptr, kHidden, nullptr},
-                    {"CmPopPropert", "內容(&P)...", kHidden | kDisabled, nullptr}});
-        CheckItems(form_->CmPopSort->menu(),
-                   {{"CmPopSortName", "檔名(&N)", kRadio | kTicked, nullptr},
-                    {"CmPopSortExt", "類型(&T)", kRadio, nullptr},
-                    {"CmPopSortSize", "大小(&S)", kRadio, nullptr},
-                    {"CmPopSortDate", "日期(&D)", kRadio, nullptr},
-                    {"N17", nullptr, kPlain, nullptr},
-                    {"CmPopSortMinMax", "由小到大", kRadio | kTicked, nullptr},
-                    {"CmPopSortMaxMin", "由大到小", kRadio, nullptr}});
-        CheckItems(form_->CmPopNew->menu(),
-                   {{"CmPopNewFolder", "檔案夾(&F)", kPlain, nullptr},
-                    {"CmPopNewLink", "捷徑(&L)", kHidden | kDisabled, nullptr}});
     }
 
     void ToolBarButtons() {

@@ -11,12 +11,12 @@
 
 #include "cache/MCacheFile.h"
 #include "core/Dib.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
 #include "model/MExplorerItem.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
 

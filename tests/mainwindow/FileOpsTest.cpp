@@ -13,13 +13,13 @@
 
 #include "core/Dib.h"
 #include "core/Exception.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
 #include "mainwindow/ViewGeometry.h"
 #include "model/MExplorerItem.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 #include "scanner/MScanIcon.h"
 
 using namespace pixelary;

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "core/Dib.h"
+#include "mainwindow/BmpStreamImage.h"
 #include "mainwindow/Controls.h"
-#include "mainwindow/DibImage.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/PictureCache.h"
 #include "mainwindow/TestEnvironment.h"
