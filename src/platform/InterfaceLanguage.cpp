@@ -92,7 +92,11 @@ bool InstallInterfaceLanguage(const std::string& language) {
         QCoreApplication::removeTranslator(g_translator);
         delete g_translator;
     }
-    if (language == kChineseInterface) return true;
+    if (language == kChineseInterface) {
+        qCInfo(lcLanguage) << "interface language" << language.c_str()
+                           << "(the program's own texts)";
+        return true;
+    }
     if (!QCoreApplication::instance()) return false;
     const QString folder = QString::fromStdString(ShippedDataFolder(kTranslationFolder));
     const QString file = QLatin1String(kTranslationPrefix) + QString::fromStdString(language);
