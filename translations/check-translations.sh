@@ -23,6 +23,13 @@ if grep -q "untranslated" "$work/lrelease.log"; then
   echo "$(basename "$ts"): texts without a translation" >&2
   exit 1
 fi
+# No English text keeps a Chinese, Japanese or Korean character, nor full-width punctuation.
+if perl -CSD -0777 -ne 'while (/<translation[^>]*>(.*?)<\/translation>/gs) {
+      my $t = $1; if ($t =~ /[\x{2E80}-\x{9FFF}\x{F900}-\x{FAFF}\x{FF00}-\x{FFEF}]/) { print "$t\n"; $bad = 1 } }
+    END { exit($bad ? 0 : 1) }' "$ts" >&2; then
+  echo "$(basename "$ts"): translations with Chinese characters" >&2
+  exit 1
+fi
 # The committed file itself holds exactly the texts the sources mark, no more and no fewer.
 if ! diff -q <(grep -c "<message>" "$ts") <(grep -c "<message>" "$work/check.ts") >/dev/null; then
   echo "$(basename "$ts"): out of step with the sources; build the update_translations target" >&2

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,16 +13,20 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
+#include "cache/MCacheFile.h"
 #include "fileops/FileTransfer.h"
 #include "mainwindow/About.h"
+#include "mainwindow/CommandTable.h"
 #include "mainwindow/Controls.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/NewFolderDlg.h"
@@ -132,6 +137,7 @@ class Texts {
     } while (false)
 
 constexpr int kDialogPollMs = 10;
+constexpr int kScanTimeoutMs = 30000;
 constexpr int kDialogPolls = 500;
 
 // Runs `act` on the next modal dialog of type T once it is shown (a transfer runs events of its
@@ -183,6 +189,50 @@ class EnglishTest : public QObject {
         QVERIFY(texts.Contains(QStringLiteral("&File")));
         QVERIFY(texts.Contains(QStringLiteral("E&xit")));
         QVERIFY(texts.Contains(QStringLiteral("&Arrange By")));
+    }
+
+    // Every row of the command table, found where it was built: the menu-bar menus, their items
+    // and submenus, the pop-up menu and the tool-bar buttons, hidden ones included.
+    void everyCommandRowIsBuiltInEnglish() {
+        Texts texts;
+        int captions = 0;
+        for (const Command& row : MainCommands()) {
+            if (!row.caption) continue;
+            ++captions;
+            const QString name = QString::fromLatin1(row.objectName);
+            const QString source = QString::fromUtf8(row.caption);
+            QString shown;
+            QString hint;
+            if (row.flags & (command::kMenu | command::kSubmenu)) {
+                auto* menu = form_->findChild<QMenu*>(name);
+                QVERIFY2(menu, row.objectName);
+                shown = menu->title();
+                QCOMPARE(menu->menuAction()->text(), shown);
+            } else if (row.flags & command::kButton) {
+                auto* button = form_->MainTool->findChild<QToolButton*>(name);
+                QVERIFY2(button, row.objectName);
+                shown = button->text();
+                hint = button->toolTip();
+                QCOMPARE(button->statusTip(), hint);
+            } else {
+                auto* item = form_->findChild<QAction*>(name);
+                QVERIFY2(item, row.objectName);
+                shown = item->text();
+                hint = item->statusTip();
+            }
+            // Translated, not merely copied from the table.
+            QVERIFY2(shown != source, row.objectName);
+            texts.Add(name, shown);
+            if (row.hint) {
+                QVERIFY2(!hint.isEmpty(), row.objectName);
+                texts.Add(name + QStringLiteral(" hint"), hint);
+            }
+        }
+        QVERIFY(captions >= 80);
+        VERIFY_ENGLISH(texts);
+        QCOMPARE(form_->CmViewSort->menu()->title(), QStringLiteral("&Arrange By"));
+        QCOMPARE(form_->TwainBtn->toolTip(),
+                 QStringLiteral("Acquire pictures from a TWAIN device"));
     }
 
     void popUpMenuAndToolBarAreEnglish() {
@@ -305,14 +355,23 @@ class EnglishTest : public QObject {
         WriteBmp(other + "/a.bmp", 8, 8, 0x102030);
         form_->FileOps.ChooseFolder = [other](const QString&, const QString&) { return other; };
         asked = false;
-        OnNextDialog<QMessageBox>([&texts, &asked](QMessageBox& box) {
+        bool progressSeen = false;
+        OnNextDialog<QMessageBox>([this, &texts, &asked, &progressSeen](QMessageBox& box) {
             asked = true;
             texts.AddWidget(&box);
+            // The transfer's progress dialog stands behind the question.
+            if (auto* progress =
+                    form_->findChild<QProgressDialog*>(QStringLiteral("TransferProgress"))) {
+                progressSeen = true;
+                texts.AddWidget(progress);
+                texts.Add(QStringLiteral("progress"), progress->labelText());
+            }
             QTest::mouseClick(box.button(QMessageBox::Cancel), Qt::LeftButton);
         });
         ClickThumbnail(0);  // declining the trash refreshed the view and its selection
         QTest::mouseClick(form_->CopyToBtn, Qt::LeftButton);
         QVERIFY(asked);
+        QVERIFY(progressSeen);
         ReturnActivation();
         // The desktop cannot be told about the wallpaper.
         const QString out = MakeFolder(QStringLiteral("messages-wallpaper"));
@@ -339,6 +398,26 @@ class EnglishTest : public QObject {
         VERIFY_ENGLISH(texts);
         QVERIFY(texts.Contains(QStringLiteral("Error")));
         QVERIFY(texts.Contains(QStringLiteral("Do you want to move “a.bmp” to the trash?")));
+        QVERIFY(texts.Contains(QStringLiteral("Copying...")));
+    }
+
+    // A cache folder that turned into a file after it was chosen is told once, in English.
+    void cacheNoticeIsEnglish() {
+        const QString cache = MakeFolder(QStringLiteral("cache-notice"));
+        form_->Cache->SetDirectory(cache.toStdString());
+        QVERIFY(QDir().rmdir(cache));
+        WriteBmp(cache, 8, 8, 0x000000);
+        form_->Cache->Clear();
+        form_->GotoFolderPath(PictureFolder(QStringLiteral("cache-notice-pictures")));
+        QVERIFY(form_->WaitForScanner(kScanTimeoutMs));
+        QMessageBox* notice = form_->findChild<QMessageBox*>(QStringLiteral("CacheNotice"));
+        QVERIFY(notice);
+        Texts texts;
+        texts.AddWidget(notice);
+        const QString text = notice->text();
+        notice->close();
+        VERIFY_ENGLISH(texts);
+        QVERIFY(text.startsWith(QStringLiteral("Cannot write to the thumbnail cache")));
     }
 
     void stringTableAndLibraryMessagesAreEnglish() {
