@@ -104,7 +104,7 @@ TEST_F(Upright, PrintedPicturesAreUpright) {
 // A photograph stored portrait and tagged to be turned a quarter: the reduced decode keeps the
 // rows of the turned thumbnail, so the thumbnail is sampled from a copy that covers it.
 TEST_F(Upright, ReducedDecodeCoversTheTurnedThumbnail) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     test::Component c;
     c.image.Picture().Bitmap() = TPixBitmap::FromDib(testing::QuartersDib(384, 640));
     const std::string plain = folder.File("plain.jpg");

@@ -176,18 +176,18 @@ TEST(Orientation, LoopsAndEndlessSegmentsEndTheSearch) {
 }
 
 TEST(Orientation, FilesCutShortAreShownAsStored) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::vector<std::uint8_t> jpeg = JpegWithExif(TiffBlock(true, {{}}));
     for (std::size_t size : {std::size_t{3}, std::size_t{13}, std::size_t{25}, jpeg.size() - 8}) {
         const std::string path = dir.File("cut.jpg");
-        test::WriteFile(path, std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + size));
+        testing::WriteFile(path, std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + size));
         EXPECT_EQ(ReadPictureOrientation(path, "jpg"), Orientation::Normal) << size;
     }
     // A TIFF file whose directory lies past its end.
     const std::string tif = dir.File("cut.tif");
-    test::WriteFile(tif, TiffBlock(false, {{}}, 4000));
+    testing::WriteFile(tif, TiffBlock(false, {{}}, 4000));
     EXPECT_EQ(ReadPictureOrientation(tif, "tif"), Orientation::Normal);
-    test::WriteFile(tif, TiffBlock(false, {{.value = 7}}));
+    testing::WriteFile(tif, TiffBlock(false, {{.value = 7}}));
     EXPECT_EQ(ReadPictureOrientation(tif, "tif"), Orientation::Transverse);
 }
 
