@@ -2,6 +2,7 @@
 #include "platform/InterfaceLanguage.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QPointer>
@@ -25,6 +26,7 @@ constexpr char kTranslationPrefix[] = "pixelary_";
 std::string g_language = kChineseInterface;
 // Owned by the application object; replaced when another language is installed.
 QPointer<QTranslator> g_translator;
+QPointer<QTranslator> g_qtTranslator;  // Qt's own texts
 
 std::string Variable(const char* name) {
     const char* value = std::getenv(name);
@@ -50,6 +52,25 @@ std::string MessagesLocale(const LanguageEnvironment& environment) {
         if (!value->empty()) return *value;
     }
     return {};
+}
+
+// Qt's own texts (the standard buttons' Yes and No, the file dialog) in the interface language,
+// from the Qt translations the system has; without them they stay in English, their source.
+void InstallQtTexts(const std::string& language) {
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator);
+        delete g_qtTranslator;
+    }
+    if (language == kEnglishInterface || !QCoreApplication::instance()) return;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QString file = QStringLiteral("qtbase_") + QString::fromStdString(language);
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(file, folder)) {
+        qCInfo(lcLanguage) << "Qt's texts stay English:" << file << "not found in" << folder;
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    g_qtTranslator = translator.release();
 }
 
 }  // namespace
@@ -92,6 +113,7 @@ bool InstallInterfaceLanguage(const std::string& language) {
         QCoreApplication::removeTranslator(g_translator);
         delete g_translator;
     }
+    InstallQtTexts(language);
     if (language == kChineseInterface) {
         qCInfo(lcLanguage) << "interface language" << language.c_str()
                            << "(the program's own texts)";

@@ -64,9 +64,15 @@ TEST(InterfaceLanguageTest, InstallingEnglishLoadsTheShippedTranslation) {
     EXPECT_EQ(InterfaceLanguage(), kEn);
     EXPECT_EQ(QCoreApplication::translate("Strings", "錯誤"), QStringLiteral("Error"));
     EXPECT_EQ(QLocale().language(), QLocale::English);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
     ASSERT_TRUE(InstallInterfaceLanguage(kZh));
     EXPECT_EQ(InterfaceLanguage(), kZh);
     EXPECT_EQ(QCoreApplication::translate("Strings", "錯誤"), QStringLiteral("錯誤"));
+    // Qt's standard buttons speak Chinese too (scripts/deps.sh installs Qt's translations).
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("是(&Y)"));
+    ASSERT_TRUE(InstallInterfaceLanguage(kEn));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
+    ASSERT_TRUE(InstallInterfaceLanguage(kZh));
     QLocale::setDefault(QLocale::system());
 }
 
