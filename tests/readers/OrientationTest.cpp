@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "support/Quarters.h"
 #include "ReaderTestSupport.h"
 #include "core/Stream.h"
 #include "readers/Orientation.h"
 #include "readers/Rwimage.h"
+#include "support/Quarters.h"
 
 namespace pixelary {
 namespace {
@@ -90,12 +90,14 @@ TEST(Orientation, EveryFixtureTellsItsTag) {
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/orient-7-jpeg.tif"), "tif"),
               Orientation::Transverse);
     // Files without the tag, and formats whose tag is not honoured, are shown as stored.
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/rgb24.tif"), "tif"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/rgb24.tif"), "tif"),
+              Orientation::Normal);
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("imaging/jpeg/colour.jpg"), "jpg"),
               Orientation::Normal);
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/orient-6.jpg"), "png"),
               Orientation::Normal);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/missing.jpg"), "jpg"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/missing.jpg"), "jpg"),
+              Orientation::Normal);
 }
 
 TEST(Orientation, ExifBlocksOfBothByteOrdersBehindOtherSegments) {

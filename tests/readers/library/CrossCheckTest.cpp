@@ -58,8 +58,8 @@ std::optional<Dib> DecodeThroughModule(const std::string& path, const std::strin
 std::string Difference(const Dib& own, const Dib& module) {
     std::ostringstream out;
     if (own.Width() != module.Width() || own.Height() != module.Height()) {
-        out << "size " << own.Width() << 'x' << own.Height() << " against " << module.Width()
-            << 'x' << module.Height();
+        out << "size " << own.Width() << 'x' << own.Height() << " against " << module.Width() << 'x'
+            << module.Height();
         return out.str();
     }
     for (int y = 0; y < own.Height(); ++y) {
@@ -105,7 +105,9 @@ TEST_F(CrossCheck, OwnReadersAndCodecModulesAgreeOnEveryFixtureBothRead) {
         const std::optional<Dib> module = DecodeThroughModule(fixture.string(), key);
         if (!own || !module) {
             std::cout << fixture.lexically_relative(PIXELARY_TEST_DATA).string() << ": read by "
-                      << (own ? "the own reader only" : module ? "the codec module only" : "neither")
+                      << (own      ? "the own reader only"
+                          : module ? "the codec module only"
+                                   : "neither")
                       << '\n';
             continue;
         }
