@@ -3,11 +3,13 @@
 # Starts Pixelary under a virtual X server on a folder of sample pictures and saves a screenshot
 # of the screen as docs/screenshot.png (or the file given as the first argument). With "print"
 # as the second argument it selects every picture, opens the print dialog on a private CUPS
-# queue (scripts/private-cups.sh) and shows that instead (docs/print.png).
+# queue (scripts/private-cups.sh) and shows that instead (docs/print.png). The third argument
+# is the interface language, zh_TW (the default) or en.
 # Uses a private home, so the real settings and thumbnail cache are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 view=${2:-main}
+lang=${3:-zh_TW}
 out=${1:-docs/screenshot.png}
 program=${PIXELARY:-build/release/bin/pixelary}
 if [ ! -x "$program" ]; then
@@ -21,7 +23,8 @@ work=$(mktemp -d)
 server=""
 app=""
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  # The program writes its settings and cache as it ends: wait for it before removing them.
+  [ -n "$app" ] && { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; } || true
   [ -f "$work/cups/cupsd.pid" ] && scripts/private-cups.sh stop "$work/cups"
   [ -n "$server" ] && kill "$server" 2>/dev/null || true
   rm -rf "$work"
@@ -46,7 +49,8 @@ convert -size 240x180 pattern:hexagons -fill '#30A030' -colorize 40 "$samples/ti
 echo "notes" > "$samples/readme.txt"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_RUNTIME_DIR="$work/runtime" LANG=zh_TW.UTF-8
+export XDG_RUNTIME_DIR="$work/runtime"
+if [ "$lang" = en ]; then export LANG=en_US.UTF-8; else export LANG=zh_TW.UTF-8; fi
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 if [ "$view" = print ]; then
@@ -58,7 +62,7 @@ display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
 server=$!
 sleep 1
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$program" "$samples" >/dev/null 2>&1 &
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$program" --lang "$lang" "$samples" >/dev/null 2>&1 &
 app=$!
 sleep "${SCREENSHOT_DELAY:-4}"
 if [ "$view" = print ]; then

@@ -3,22 +3,66 @@
 #include "mainwindow/Main.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSessionManager>
-#include <QStringList>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
-#include "mainwindow/Strings.h"
+#include "platform/InterfaceLanguage.h"
 #include "platform/QuitSignals.h"
 #include "services/qt/QtServices.h"
 
 namespace {
 
 constexpr int kModalRetryMs = 0;
+constexpr int kUsageError = 2;
+
+// What the command line asks for: the interface language and the folder to open.
+struct CommandLine {
+    std::string language;
+    QString folder;
+};
+
+// Reads the command line; a bad one ends the program with a message, as --help does.
+CommandLine ReadCommandLine(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("Interface language: zh_TW (Traditional Chinese) or en (English); by "
+                       "default the one LANGUAGE, LC_ALL, LC_MESSAGES or LANG names."),
+        QStringLiteral("language"));
+    parser.addOption(lang);
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The folder to open."),
+                                 QStringLiteral("[folder]"));
+    parser.process(app);
+    CommandLine line;
+    if (parser.isSet(lang)) {
+        const std::optional<std::string> chosen =
+            pixelary::platform::InterfaceLanguageFor(parser.value(lang).toStdString());
+        if (!chosen) {
+            std::fprintf(stderr, "%s: --lang takes zh_TW or en\n",
+                         qPrintable(app.applicationName()));
+            std::exit(kUsageError);
+        }
+        line.language = *chosen;
+    } else {
+        line.language = pixelary::platform::ChooseInterfaceLanguage(
+            pixelary::platform::LanguageEnvironment::FromProcess());
+    }
+    if (!parser.positionalArguments().isEmpty()) line.folder = parser.positionalArguments().first();
+    return line;
+}
 
 // Closes the main window the way the user would: modal dialogs first (each answered with
 // Cancel), then the window once control is back in the main loop, so no dialog's caller runs
@@ -37,8 +81,10 @@ void CloseMainWindow(pixelary::TMainForm& form) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
+    const CommandLine commandLine = ReadCommandLine(app);
+    pixelary::platform::InstallInterfaceLanguage(commandLine.language);
     pixelary::QtServiceOptions services;
-    services.interfaceLanguage = pixelary::kInterfaceLanguage;
+    services.interfaceLanguage = commandLine.language;
     // The image library's codec modules are looked for beside the program first.
     services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
     pixelary::InstallQtServices(services);
@@ -56,7 +102,8 @@ int main(int argc, char* argv[]) {
                      [&form] { CloseMainWindow(form); });
     form.showMaximized();
     // A folder named on the command line is opened after the desktop.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) form.GotoFolderPath(QFileInfo(arguments.at(1)).absoluteFilePath());
+    if (!commandLine.folder.isEmpty()) {
+        form.GotoFolderPath(QFileInfo(commandLine.folder).absoluteFilePath());
+    }
     return app.exec();
 }

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QString>
 #include <array>
 #include <cstdio>
 #include <random>
@@ -15,6 +17,21 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
+
+// The messages, %1 the path and %2 the system's reason, marked for translation.
+constexpr const char* kNotFound = QT_TRANSLATE_NOOP("FileTransfer", "找不到「%1」：%2");
+constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("FileTransfer", "無法讀取「%1」：%2");
+constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("FileTransfer", "無法寫入「%1」：%2");
+constexpr const char* kCannotCopy = QT_TRANSLATE_NOOP("FileTransfer", "無法複製「%1」：%2");
+constexpr const char* kCannotCreateFolder =
+    QT_TRANSLATE_NOOP("FileTransfer", "無法建立資料夾「%1」：%2");
+constexpr const char* kCannotMove = QT_TRANSLATE_NOOP("FileTransfer", "無法移動「%1」：%2");
+constexpr const char* kCannotDelete = QT_TRANSLATE_NOOP("FileTransfer", "無法刪除「%1」：%2");
+constexpr const char* kFolderIntoItself =
+    QT_TRANSLATE_NOOP("FileTransfer", "無法將資料夾「%1」放進它自己之中");
+constexpr const char* kTargetOfOtherKind =
+    QT_TRANSLATE_NOOP("FileTransfer", "「%1」已存在，且類型不同");
+constexpr const char* kNotAFolder = QT_TRANSLATE_NOOP("FileTransfer", "「%1」不是資料夾");
 
 std::error_code DefaultRename(const fs::path& from, const fs::path& to) {
     std::error_code error;
@@ -46,8 +63,17 @@ bool IsInside(const fs::path& inner, const fs::path& outer) {
     return true;
 }
 
-std::string Describe(const std::string& what, const fs::path& path, const std::error_code& e) {
-    return what + "「" + path.string() + "」：" + e.message();
+// Messages are written in the interface's language: an installed translator replaces the
+// program's own texts. `format` holds %1 for the path and, when given, %2 for the detail.
+std::string Message(const char* format, const fs::path& path, const std::string& detail = {}) {
+    const QString text = QCoreApplication::translate("FileTransfer", format);
+    const QString where = QString::fromStdString(path.string());
+    if (detail.empty()) return text.arg(where).toStdString();
+    return text.arg(where, QString::fromStdString(detail)).toStdString();
+}
+
+std::string Describe(const char* format, const fs::path& path, const std::error_code& e) {
+    return Message(format, path, e.message());
 }
 
 // A name beside target that no other file uses, for the copy being written.
@@ -102,7 +128,7 @@ bool FileTransfer::PlanItem(const fs::path& source, Plan& plan, TransferResult& 
     const auto status = fs::symlink_status(source, error);
     if (error || !fs::exists(status)) {
         result.error =
-            Describe("找不到", source,
+            Describe(kNotFound, source,
                      error ? error : std::make_error_code(std::errc::no_such_file_or_directory));
         return false;
     }
@@ -112,13 +138,13 @@ bool FileTransfer::PlanItem(const fs::path& source, Plan& plan, TransferResult& 
         item.target = FreeNameIn(destination_, source);
     }
     if (fs::is_directory(status) && IsInside(destination_, source)) {
-        result.error = "無法將資料夾「" + source.string() + "」放進它自己之中";
+        result.error = Message(kFolderIntoItself, source);
         return false;
     }
     const auto target_status = fs::symlink_status(item.target, error);
     if (fs::exists(target_status)) {
         if (fs::is_directory(target_status) != fs::is_directory(status)) {
-            result.error = "「" + item.target.string() + "」已存在，且類型不同";
+            result.error = Message(kTargetOfOtherKind, item.target);
             return false;
         }
         OverwriteAnswer answer = OverwriteAnswer::Yes;
@@ -150,13 +176,13 @@ bool FileTransfer::ReportProgress(const std::string& current) {
 bool FileTransfer::CopyOneFile(const fs::path& from, const fs::path& to, TransferResult& result) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        result.error = Describe("無法讀取", from, {errno, std::generic_category()});
+        result.error = Describe(kCannotRead, from, {errno, std::generic_category()});
         return false;
     }
     const fs::path partial = PartialNameFor(to);
     const int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
-        result.error = Describe("無法寫入", to, {errno, std::generic_category()});
+        result.error = Describe(kCannotWrite, to, {errno, std::generic_category()});
         ::close(in);
         return false;
     }
@@ -165,7 +191,7 @@ bool FileTransfer::CopyOneFile(const fs::path& from, const fs::path& to, Transfe
     for (;;) {
         const ssize_t n = ::read(in, chunk.data(), chunk.size());
         if (n < 0) {
-            result.error = Describe("無法讀取", from, {errno, std::generic_category()});
+            result.error = Describe(kCannotRead, from, {errno, std::generic_category()});
             ok = false;
             break;
         }
@@ -174,7 +200,7 @@ bool FileTransfer::CopyOneFile(const fs::path& from, const fs::path& to, Transfe
             const ssize_t w =
                 ::write(out, chunk.data() + written, static_cast<size_t>(n - written));
             if (w < 0) {
-                result.error = Describe("無法寫入", to, {errno, std::generic_category()});
+                result.error = Describe(kCannotWrite, to, {errno, std::generic_category()});
                 ok = false;
                 break;
             }
@@ -189,12 +215,12 @@ bool FileTransfer::CopyOneFile(const fs::path& from, const fs::path& to, Transfe
         }
     }
     if (ok && ::fsync(out) != 0) {
-        result.error = Describe("無法寫入", to, {errno, std::generic_category()});
+        result.error = Describe(kCannotWrite, to, {errno, std::generic_category()});
         ok = false;
     }
     ::close(in);
     if (::close(out) != 0 && ok) {
-        result.error = Describe("無法寫入", to, {errno, std::generic_category()});
+        result.error = Describe(kCannotWrite, to, {errno, std::generic_category()});
         ok = false;
     }
     std::error_code error;
@@ -203,7 +229,7 @@ bool FileTransfer::CopyOneFile(const fs::path& from, const fs::path& to, Transfe
         fs::last_write_time(partial, fs::last_write_time(from, error), error);
         fs::rename(partial, to, error);  // replaces an existing target only now
         if (error) {
-            result.error = Describe("無法寫入", to, error);
+            result.error = Describe(kCannotWrite, to, error);
             ok = false;
         }
     }
@@ -217,13 +243,13 @@ bool FileTransfer::CopyTree(const fs::path& from, const fs::path& to, TransferRe
     if (fs::is_symlink(status)) {
         fs::remove(to, error);
         fs::copy_symlink(from, to, error);
-        if (error) result.error = Describe("無法複製", from, error);
+        if (error) result.error = Describe(kCannotCopy, from, error);
         return !error;
     }
     if (!fs::is_directory(status)) return CopyOneFile(from, to, result);
     fs::create_directory(to, from, error);
     if (error) {
-        result.error = Describe("無法建立資料夾", to, error);
+        result.error = Describe(kCannotCreateFolder, to, error);
         return false;
     }
     for (fs::directory_iterator it(from, error), end; it != end; it.increment(error)) {
@@ -231,7 +257,7 @@ bool FileTransfer::CopyTree(const fs::path& from, const fs::path& to, TransferRe
         if (!CopyTree(it->path(), to / it->path().filename(), result)) return false;
     }
     if (error) {
-        result.error = Describe("無法讀取", from, error);
+        result.error = Describe(kCannotRead, from, error);
         return false;
     }
     return true;
@@ -243,7 +269,7 @@ TransferResult FileTransfer::Run(const TransferCallbacks& callbacks) {
     bytes_done_ = bytes_total_ = 0;
     std::error_code error;
     if (!fs::is_directory(destination_, error)) {
-        result.error = "「" + destination_.string() + "」不是資料夾";
+        result.error = Message(kNotAFolder, destination_);
         return result;
     }
     Plan plan;
@@ -264,7 +290,7 @@ TransferResult FileTransfer::Run(const TransferCallbacks& callbacks) {
                 continue;
             }
             if (moved != std::errc::cross_device_link) {
-                result.error = Describe("無法移動", item.source, moved);
+                result.error = Describe(kCannotMove, item.source, moved);
                 return result;
             }
         }
@@ -275,7 +301,7 @@ TransferResult FileTransfer::Run(const TransferCallbacks& callbacks) {
     // Every copy is complete: only now may the moved sources go.
     for (const fs::path& source : delete_after) {
         fs::remove_all(source, error);
-        if (error && result.error.empty()) result.error = Describe("無法刪除", source, error);
+        if (error && result.error.empty()) result.error = Describe(kCannotDelete, source, error);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileops/Trash.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -15,7 +16,9 @@ TrashResult MoveToTrash(const std::vector<std::string>& paths) {
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     for (const std::string& path : paths) {
         if (!QFile::moveToTrash(QString::fromStdString(path))) {
-            result.error = "無法將「" + path + "」移到垃圾桶";
+            result.error = QCoreApplication::translate("Trash", "無法將「%1」移到垃圾桶")
+                               .arg(QString::fromStdString(path))
+                               .toStdString();
             break;
         }
         result.trashed.push_back(path);

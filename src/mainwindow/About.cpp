@@ -36,7 +36,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("關於 ") + QGuiApplication::applicationDisplayName());
+    setWindowTitle(tr("關於 %1").arg(QGuiApplication::applicationDisplayName()));
     setFont(MainWindowFont());
     setFixedSize(kClientSize);
     setModal(true);
@@ -58,16 +58,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
                             QRect(kTextLeft, 16, kTextWidth, 16));
     Version = MakeLabel(Panel1, "Version", QString(), QRect(kTextLeft, 40, kTextWidth, 16));
     Copyright = MakeLabel(Panel1, "Copyright",
-                          QStringLiteral("Norvanti\n台北市 Pixelary 專案\n"
-                                         "GPL-3.0-or-later"),
+                          tr("Norvanti\n台北市 Pixelary 專案\n"
+                             "GPL-3.0-or-later"),
                           QRect(kMargin, 84, 281, 54));
     Comments = MakeLabel(Panel1, "Comments",
-                         QStringLiteral("影像函式庫: Pixelary imaging component, "
-                                        "with libjpeg-turbo, libpng, giflib, libtiff, "
-                                        "Ghostscript and dxflib"),
+                         tr("影像函式庫: Pixelary imaging component, "
+                            "with libjpeg-turbo, libpng, giflib, libtiff, "
+                            "Ghostscript and dxflib"),
                          QRect(kMargin, 142, 281, 60));
 
-    OKButton = new QPushButton(QStringLiteral("確定"), this);
+    OKButton = new QPushButton(tr("確定"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     OKButton->setGeometry((kClientSize.width() - kButtonSize.width()) / 2, kButtonTop,
@@ -81,10 +81,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 void TAboutBox::FormCreate() {
-    Version->setText(QStringLiteral("Version:%1.%2%3")
-                         .arg(kMajorVersion)
-                         .arg(kMinorVersion / 10)
-                         .arg(kMinorVersion % 10));
+    Version->setText(
+        tr("Version:%1.%2%3").arg(kMajorVersion).arg(kMinorVersion / 10).arg(kMinorVersion % 10));
 }
 
 }  // namespace pixelary

@@ -4,6 +4,7 @@
 #include "mainwindow/FileCommands.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -42,11 +43,12 @@ QString ToQ(const std::string& text) {
 }
 
 fileops::OverwriteAnswer AskOverwriteBox(QWidget* parent, const QString& target) {
-    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(),
-                    QStringLiteral("「%1」已經存在。要取代它嗎?").arg(target),
-                    QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                        QMessageBox::NoToAll | QMessageBox::Cancel,
-                    parent);
+    QMessageBox box(
+        QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+        QCoreApplication::translate("FileCommands", "「%1」已經存在。要取代它嗎?").arg(target),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll |
+            QMessageBox::Cancel,
+        parent);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return fileops::OverwriteAnswer::Yes;
@@ -62,9 +64,11 @@ fileops::OverwriteAnswer AskOverwriteBox(QWidget* parent, const QString& target)
 }
 
 bool ConfirmDeleteBox(QWidget* parent, int count, const QString& first) {
-    const QString question = count == 1
-                                 ? QStringLiteral("確定要將「%1」移到垃圾桶嗎?").arg(first)
-                                 : QStringLiteral("確定要將這 %1 個項目移到垃圾桶嗎?").arg(count);
+    const QString question =
+        count == 1
+            ? QCoreApplication::translate("FileCommands", "確定要將「%1」移到垃圾桶嗎?").arg(first)
+            : QCoreApplication::translate("FileCommands", "確定要將這 %1 個項目移到垃圾桶嗎?")
+                  .arg(count);
     return QMessageBox::question(parent, QGuiApplication::applicationDisplayName(), question) ==
            QMessageBox::Yes;
 }
@@ -160,9 +164,11 @@ void FileCommands::TransferSelection(fileops::TransferKind kind) {
     const QString destination = FileOps.ChooseFolder(LoadStr(kStrChooseDestination), start);
     if (destination.isEmpty()) return;  // cancelled: the view stays as it is
 
-    QProgressDialog progress(kind == fileops::TransferKind::Copy ? QStringLiteral("複製中...")
-                                                                 : QStringLiteral("移動中..."),
-                             QStringLiteral("取消"), 0, kProgressSteps, window_);
+    QProgressDialog progress(kind == fileops::TransferKind::Copy
+                                 ? QCoreApplication::translate("FileCommands", "複製中...")
+                                 : QCoreApplication::translate("FileCommands", "移動中..."),
+                             QCoreApplication::translate("FileCommands", "取消"), 0, kProgressSteps,
+                             window_);
     progress.setObjectName(QStringLiteral("TransferProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(kProgressDelayMs);

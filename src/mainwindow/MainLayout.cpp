@@ -2,6 +2,7 @@
 // The main window's layout: the cool bar (tool bar, about button, path combo), the info panel
 // beside the thumbnail view, and the status bar.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -45,7 +46,7 @@ void TMainForm::BuildCoolBar() {
     AboutBtn->setAutoRaise(true);
     connect(AboutBtn, &QToolButton::clicked, this, &TMainForm::CmAboutClick);
 
-    PathBandLabel = new QLabel(QStringLiteral("路徑:"), MainBar);
+    PathBandLabel = new QLabel(QCoreApplication::translate("MainWindow", "路徑:"), MainBar);
     PathBandLabel->setObjectName(QStringLiteral("PathBandLabel"));
     PathCombo = new QComboBox(MainBar);
     PathCombo->setObjectName(QStringLiteral("PathCombo"));

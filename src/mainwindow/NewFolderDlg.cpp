@@ -16,7 +16,7 @@ constexpr int kEditWidth = 404;
 
 TNewFolderDlg::TNewFolderDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("NewFolderDlg"));
-    setWindowTitle(QStringLiteral("Create New Folder"));
+    setWindowTitle(tr("Create New Folder"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
@@ -26,7 +26,7 @@ TNewFolderDlg::TNewFolderDlg(QWidget* parent) : QDialog(parent) {
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(8, 8, 488, 40);
 
-    auto* label = new QLabel(QStringLiteral("Folder Name:"), this);
+    auto* label = new QLabel(tr("Folder Name:"), this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setGeometry(16, 18, 72, 20);
 
@@ -34,13 +34,13 @@ TNewFolderDlg::TNewFolderDlg(QWidget* parent) : QDialog(parent) {
     PathNameEdit->setObjectName(QStringLiteral("PathNameEdit"));
     PathNameEdit->setGeometry(84, 17, kEditWidth, 22);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(332, 56, 75, 25);
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setGeometry(420, 56, 75, 25);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

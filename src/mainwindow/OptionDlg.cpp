@@ -25,7 +25,7 @@ namespace {
 constexpr QSize kClientSize{410, 176};
 
 QString ChooseDirectory(QWidget* parent, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("選擇目錄"), start);
+    return QFileDialog::getExistingDirectory(parent, TOptionDlg::tr("選擇目錄"), start);
 }
 
 bool IsNetworkFileSystem(const QByteArray& type) {
@@ -67,7 +67,7 @@ bool IsFixedDiskDirectory(const QString& path) {
 TOptionDlg::TOptionDlg(QWidget* parent)
     : QDialog(parent), chooser_(ChooseDirectory), fixedDisk_(IsFixedDiskDirectory) {
     setObjectName(QStringLiteral("OptionDlg"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
     setModal(true);
 
@@ -77,11 +77,11 @@ TOptionDlg::TOptionDlg(QWidget* parent)
     BuildEnvironmentSheet();
     PageControl1->setCurrentWidget(CacheSheet);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -101,7 +101,7 @@ void TOptionDlg::BuildCacheSheet() {
     CacheDirEdit = new QLineEdit(CacheSheet);
     CacheDirEdit->setObjectName(QStringLiteral("CacheDirEdit"));
     CacheDirEdit->setReadOnly(true);
-    CacheDirBtn = new QPushButton(QStringLiteral("&Browser..."), CacheSheet);
+    CacheDirBtn = new QPushButton(tr("&Browser..."), CacheSheet);
     CacheDirBtn->setObjectName(QStringLiteral("CacheDirBtn"));
     connect(CacheDirBtn, &QPushButton::clicked, this, &TOptionDlg::CacheDirBtnClick);
     CacheSizeSpin = new QSpinBox(CacheSheet);
@@ -111,27 +111,26 @@ void TOptionDlg::BuildCacheSheet() {
     CacheSizeSpin->setValue(kCacheSizeMin);
 
     auto* grid = new QGridLayout(CacheSheet);
-    grid->addWidget(new QLabel(QStringLiteral("Directory:"), CacheSheet), 0, 0);
+    grid->addWidget(new QLabel(tr("Directory:"), CacheSheet), 0, 0);
     grid->addWidget(CacheDirEdit, 0, 1, 1, 2);
     grid->addWidget(CacheDirBtn, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Use Disk Space:"), CacheSheet), 2, 0);
+    grid->addWidget(new QLabel(tr("Use Disk Space:"), CacheSheet), 2, 0);
     grid->addWidget(CacheSizeSpin, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("K Bytes"), CacheSheet), 2, 2);
+    grid->addWidget(new QLabel(tr("K Bytes"), CacheSheet), 2, 2);
     grid->setRowStretch(3, 1);
-    PageControl1->addTab(CacheSheet, QStringLiteral("Cache"));
+    PageControl1->addTab(CacheSheet, tr("Cache"));
 }
 
 void TOptionDlg::BuildEnvironmentSheet() {
     EnvironmentSheet = new QWidget;
     EnvironmentSheet->setObjectName(QStringLiteral("EnvironmentSheet"));
     OpenFileMouseGroup = new TRadioGroup(
-        QStringLiteral("Mouse Operations"),
-        {QStringLiteral("Click Text"), QStringLiteral("Double Click Icon")}, EnvironmentSheet);
+        tr("Mouse Operations"), {tr("Click Text"), tr("Double Click Icon")}, EnvironmentSheet);
     OpenFileMouseGroup->setObjectName(QStringLiteral("OpenFileMouseGroup"));
     OpenFileMouseGroup->SetItemIndex(0);
     auto* layout = new QVBoxLayout(EnvironmentSheet);
     layout->addWidget(OpenFileMouseGroup);
-    PageControl1->addTab(EnvironmentSheet, QStringLiteral("Environment"));
+    PageControl1->addTab(EnvironmentSheet, tr("Environment"));
 }
 
 void TOptionDlg::CacheDirBtnClick() {

@@ -120,14 +120,16 @@ void ScannerLink::CheckpointIndex(bool scanDone) {
 void ScannerLink::ShowCacheNotice(const QString& reason) {
     if (cacheNoticeShown_) return;
     cacheNoticeShown_ = true;
-    auto* notice = new QMessageBox(
-        QMessageBox::Information, QGuiApplication::applicationDisplayName(),
-        QStringLiteral("無法寫入縮圖快取資料夾:\n%1\n(%2)\n縮圖仍會顯示,但不會存入快取。"
-                       "可在「選項」中改用其他資料夾。")
-            .arg(QString::fromStdString(state_.Cache->Directory()), reason),
-        QMessageBox::Ok, window_);
+    auto* notice =
+        new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                        QCoreApplication::translate(
+                            "MainWindow",
+                            "無法寫入縮圖快取資料夾:\n%1\n(%2)\n縮圖仍會顯示,但不會存入快取。"
+                            "可在「選項」中改用其他資料夾。")
+                            .arg(QString::fromStdString(state_.Cache->Directory()), reason),
+                        QMessageBox::Ok, window_);
     notice->setObjectName(QStringLiteral("CacheNotice"));
-    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->button(QMessageBox::Ok)->setText(QCoreApplication::translate("MainWindow", "確定"));
     notice->setWindowModality(Qt::NonModal);
     notice->setAttribute(Qt::WA_DeleteOnClose);
     notice->show();

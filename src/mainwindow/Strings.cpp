@@ -2,6 +2,7 @@
 #include "mainwindow/Strings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <exception>
 #include <utility>
@@ -15,26 +16,32 @@ struct StringEntry {
 };
 
 constexpr StringEntry kStringTable[] = {
-    {kStrBackHint, "回到 "},
-    {kStrForeHint, "進到 "},
-    {kStrErrorCaption, "錯誤"},
-    {kStrCannotPrintItem, "選擇的檔案中有無法列印的項目"},
-    {kStrNothingToPrint, "未選擇要列印的檔案"},
-    {kStrNoPrinter, "系統沒有可用的印表機"},
-    {kStrNoWallpaper, "沒選擇檔案或檔案類型不能做為桌面"},
-    {kStrCannotSaveHere, "目前所在的資料夾不能存檔"},
-    {kStrInfoName, "名稱:"},
-    {kStrInfoSize, "大小:"},
-    {kStrInfoDate, "日期:"},
-    {kStrInfoTime, "時間:"},
-    {kStrInfoType, "類型:"},
-    {kStrInfoComment, "註解:"},
-    {kStrStatusFolders, "檔案夾:"},
-    {kStrStatusFiles, "  檔案數:"},
-    {kStrStatusSelected, "  巳選擇項目:"},
-    {kStrPrintStyleError, "參數檔資料錯誤"},
-    {kStrPrintSystemStyle, "系統預設值"},
-    {kStrChooseDestination, "選擇目的目錄"},
+    {kStrBackHint, QT_TRANSLATE_NOOP("Strings", "回到 ")},
+    {kStrForeHint, QT_TRANSLATE_NOOP("Strings", "進到 ")},
+    {kStrErrorCaption, QT_TRANSLATE_NOOP("Strings", "錯誤")},
+    {kStrCannotPrintItem, QT_TRANSLATE_NOOP("Strings", "選擇的檔案中有無法列印的項目")},
+    {kStrNothingToPrint, QT_TRANSLATE_NOOP("Strings", "未選擇要列印的檔案")},
+    {kStrNoPrinter, QT_TRANSLATE_NOOP("Strings", "系統沒有可用的印表機")},
+    {kStrNoWallpaper, QT_TRANSLATE_NOOP("Strings", "沒選擇檔案或檔案類型不能做為桌面")},
+    {kStrCannotSaveHere, QT_TRANSLATE_NOOP("Strings", "目前所在的資料夾不能存檔")},
+    {kStrInfoName, QT_TRANSLATE_NOOP("Strings", "名稱:")},
+    {kStrInfoSize, QT_TRANSLATE_NOOP("Strings", "大小:")},
+    {kStrInfoDate, QT_TRANSLATE_NOOP("Strings", "日期:")},
+    {kStrInfoTime, QT_TRANSLATE_NOOP("Strings", "時間:")},
+    {kStrInfoType, QT_TRANSLATE_NOOP("Strings", "類型:")},
+    {kStrInfoComment, QT_TRANSLATE_NOOP("Strings", "註解:")},
+    {kStrStatusFolders, QT_TRANSLATE_NOOP("Strings", "檔案夾:")},
+    {kStrStatusFiles, QT_TRANSLATE_NOOP("Strings", "  檔案數:")},
+    {kStrStatusSelected, QT_TRANSLATE_NOOP("Strings", "  巳選擇項目:")},
+    {kStrPrintStyleError, QT_TRANSLATE_NOOP("Strings", "參數檔資料錯誤")},
+    {kStrPrintSystemStyle, QT_TRANSLATE_NOOP("Strings", "系統預設值")},
+    {kStrChooseDestination, QT_TRANSLATE_NOOP("Strings", "選擇目的目錄")},
+};
+
+// Messages that the layers without Qt raise in the program's own language (print style files);
+// an exception's message is shown translated when the translation knows it.
+[[maybe_unused]] constexpr const char* kLibraryMessages[] = {
+    QT_TRANSLATE_NOOP("Exception", "參數檔資料錯誤"),
 };
 
 MessageSink g_sink = nullptr;
@@ -53,7 +60,7 @@ void ShowBox(QWidget* parent, const QString& caption, const QString& text, QMess
 
 QString LoadStr(int id) {
     for (const StringEntry& entry : kStringTable) {
-        if (entry.id == id) return QString::fromUtf8(entry.text);
+        if (entry.id == id) return QCoreApplication::translate("Strings", entry.text);
     }
     return {};
 }
@@ -64,8 +71,8 @@ void ErrorBox(QWidget* parent, int id, MessageIcon icon) {
 }
 
 void ShowException(QWidget* parent, const std::exception& error) {
-    ShowBox(parent, QApplication::applicationDisplayName(), QString::fromUtf8(error.what()),
-            QMessageBox::Critical);
+    ShowBox(parent, QApplication::applicationDisplayName(),
+            QCoreApplication::translate("Exception", error.what()), QMessageBox::Critical);
 }
 
 void Beep() {

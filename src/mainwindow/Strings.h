@@ -8,10 +8,6 @@ class QWidget;
 
 namespace pixelary {
 
-// The language of the interface's texts, as a locale name; names the platform makes up (such
-// as the desktop's) follow it.
-inline constexpr char kInterfaceLanguage[] = "zh_TW";
-
 // Ids of the program's string table.
 enum StringId : int {
     kStrBackHint = 100,           // "回到 "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The wallpaper commands: the focused picture fitted to the screen, saved, and handed to the
 // desktop tiled or centred.
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -51,12 +52,13 @@ void FileCommands::SetWallpaper(bool tiled) {
 void FileCommands::ShowWallpaperNotice(const QString& file) {
     auto* notice =
         new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
-                        QStringLiteral("無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
-                                       "可在桌面的背景設定中選用它。")
+                        QCoreApplication::translate("FileCommands",
+                                                    "無法通知桌面更換底色圖案。\n圖檔已存於:\n%1\n"
+                                                    "可在桌面的背景設定中選用它。")
                             .arg(file),
                         QMessageBox::Ok, window_);
     notice->setObjectName(QStringLiteral("WallpaperNotice"));
-    notice->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    notice->button(QMessageBox::Ok)->setText(QCoreApplication::translate("FileCommands", "確定"));
     notice->setWindowModality(Qt::NonModal);
     notice->setAttribute(Qt::WA_DeleteOnClose);
     notice->show();

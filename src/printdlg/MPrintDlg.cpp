@@ -46,13 +46,19 @@ constexpr const char* kDefaultFrame = "Default.bmp";
 
 const char* const kMarginNames[9] = {"MarginsTL", "MarginsT",  "MarginsTR", "MarginsL", "MarginsC",
                                      "MarginsR",  "MarginsBL", "MarginsB",  "MarginsBR"};
-const char* const kMarginHints[9] = {"靠左上角", "靠上",     "靠右上角", "靠左",    "居中",
-                                     "靠右",     "靠左下角", "靠下",     "靠右下角"};
+const char* const kMarginHints[9] = {
+    QT_TRANSLATE_NOOP("TMPrintDlg", "靠左上角"), QT_TRANSLATE_NOOP("TMPrintDlg", "靠上"),
+    QT_TRANSLATE_NOOP("TMPrintDlg", "靠右上角"), QT_TRANSLATE_NOOP("TMPrintDlg", "靠左"),
+    QT_TRANSLATE_NOOP("TMPrintDlg", "居中"),     QT_TRANSLATE_NOOP("TMPrintDlg", "靠右"),
+    QT_TRANSLATE_NOOP("TMPrintDlg", "靠左下角"), QT_TRANSLATE_NOOP("TMPrintDlg", "靠下"),
+    QT_TRANSLATE_NOOP("TMPrintDlg", "靠右下角")};
 const char* const kMarginGlyphs[9] = {"↖", "↑", "↗", "←", "●", "→", "↙", "↓", "↘"};
 const char* const kTileNames[4] = {"TileBtnLRH", "TileBtnLRV", "TileBtnRLH", "TileBtnRLV"};
 const char* const kTileGlyphs[4] = {"→", "↓", "←", "↓←"};
-const char* const kTileHints[4] = {"由左至右逐列排列", "由左至右逐行排列", "由右至左逐列排列",
-                                   "由右至左逐行排列"};
+const char* const kTileHints[4] = {QT_TRANSLATE_NOOP("TMPrintDlg", "由左至右逐列排列"),
+                                   QT_TRANSLATE_NOOP("TMPrintDlg", "由左至右逐行排列"),
+                                   QT_TRANSLATE_NOOP("TMPrintDlg", "由右至左逐列排列"),
+                                   QT_TRANSLATE_NOOP("TMPrintDlg", "由右至左逐行排列")};
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -100,7 +106,7 @@ void AddRow(QGridLayout* grid, int row, const QString& label, QWidget* control,
 QToolButton* GlyphButton(const char* name, const char* glyph, const char* hint) {
     auto* b = Named(new QToolButton, name);
     b->setText(Text(glyph));
-    b->setToolTip(Text(hint));
+    b->setToolTip(QCoreApplication::translate("TMPrintDlg", hint));
     b->setCheckable(true);
     b->setAutoExclusive(true);
     b->setFixedSize(26, 26);
@@ -164,11 +170,11 @@ TMPrintDlg::TMPrintDlg(QPrinter& printer, PrintFolders folders, QWidget* parent,
       styles_(folders_.ShippedStyles.toStdString(), folders_.UserStyles.toStdString()),
       services_(std::move(services)) {
     setObjectName(QStringLiteral("MPrintDlg"));
-    setWindowTitle(Text("預視列印"));
+    setWindowTitle(tr("預視列印"));
     PageControl = Named(new QTabWidget, "PageControl");
-    PageControl->addTab(BuildGeneralPage(), Text("一般設定"));
-    PageControl->addTab(BuildFormatPage(), Text("格式設定"));
-    PageControl->addTab(BuildSpecialPage(), Text("特別設定"));
+    PageControl->addTab(BuildGeneralPage(), tr("一般設定"));
+    PageControl->addTab(BuildFormatPage(), tr("格式設定"));
+    PageControl->addTab(BuildSpecialPage(), tr("特別設定"));
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(PageControl, 1);
     layout->addWidget(BuildPreviewPane());
@@ -191,20 +197,20 @@ QWidget* TMPrintDlg::BuildGeneralPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     ModalCombo = Named(new QComboBox, "ModalCombo");
-    ModelDefaultBtn = Named(new QPushButton(Text("回復預設值")), "ModelDefaultBtn");
-    grid->addWidget(new QLabel(Text("列印方式:")), 0, 0);
+    ModelDefaultBtn = Named(new QPushButton(tr("回復預設值")), "ModelDefaultBtn");
+    grid->addWidget(new QLabel(tr("列印方式:")), 0, 0);
     grid->addWidget(ModalCombo, 0, 1);
     grid->addWidget(ModelDefaultBtn, 0, 2);
 
     auto* dupe = new QGroupBox;
     auto* dupeLayout = new QGridLayout(dupe);
-    DupeRadioNum = Named(new QRadioButton(Text("複製")), "DupeRadioNum");
+    DupeRadioNum = Named(new QRadioButton(tr("複製", "repeat each picture")), "DupeRadioNum");
     DupeNumSpin = Spin("DupeNumSpin", 1, kMaxRepeatsSpin, 1);
-    DupeRadioFull = Named(new QRadioButton(Text("填滿全部頁面")), "DupeRadioFull");
+    DupeRadioFull = Named(new QRadioButton(tr("填滿全部頁面")), "DupeRadioFull");
     DupeRadioNum->setChecked(true);
     dupeLayout->addWidget(DupeRadioNum, 0, 0);
     dupeLayout->addWidget(DupeNumSpin, 0, 1);
-    dupeLayout->addWidget(new QLabel(Text("張")), 0, 2);
+    dupeLayout->addWidget(new QLabel(tr("張", "copies of each picture")), 0, 2);
     dupeLayout->addWidget(DupeRadioFull, 1, 0, 1, 3);
     grid->addWidget(dupe, 1, 0, 1, 3);
 
@@ -214,25 +220,25 @@ QWidget* TMPrintDlg::BuildGeneralPage() {
     FrameImage->setFixedSize(72, 72);
     FrameImage->Image().ModuleFolder = QCoreApplication::applicationDirPath().toStdString();
     FrameImage->Image().OnImageError = [](TPixImage&, std::int16_t, const std::string&) {};
-    FrameChangeBtn = Named(new QPushButton(Text("更換")), "FrameChangeBtn");
-    PrintFitBitmap = Named(new QCheckBox(Text("底框與圖片等比例縮放")), "PrintFitBitmap");
+    FrameChangeBtn = Named(new QPushButton(tr("更換")), "FrameChangeBtn");
+    PrintFitBitmap = Named(new QCheckBox(tr("底框與圖片等比例縮放")), "PrintFitBitmap");
     grid->addWidget(FrameImage, 2, 0, 2, 1);
     grid->addWidget(FrameChangeBtn, 2, 1);
     grid->addWidget(PrintFitBitmap, 3, 1, 1, 2);
 
     PaperCombo = Named(new QComboBox, "PaperCombo");
-    grid->addWidget(new QLabel(Text("紙張大小:")), 4, 0);
+    grid->addWidget(new QLabel(tr("紙張大小:")), 4, 0);
     grid->addWidget(PaperCombo, 4, 1, 1, 2);
     auto* orientation = new QButtonGroup(page);
-    PortraitRadio = Named(new QRadioButton(Text("直印")), "PortraitRadio");
-    LandscapeRadio = Named(new QRadioButton(Text("橫印")), "LandscapeRadio");
+    PortraitRadio = Named(new QRadioButton(tr("直印")), "PortraitRadio");
+    LandscapeRadio = Named(new QRadioButton(tr("橫印")), "LandscapeRadio");
     orientation->addButton(PortraitRadio);
     orientation->addButton(LandscapeRadio);
     PortraitRadio->setChecked(true);
     grid->addWidget(PortraitRadio, 5, 1);
     grid->addWidget(LandscapeRadio, 5, 2);
     CopyEdit = Spin("CopyEdit", 1, kMaxCopies, 1);
-    grid->addWidget(new QLabel(Text("複製份數")), 6, 0);
+    grid->addWidget(new QLabel(tr("複製份數")), 6, 0);
     grid->addWidget(CopyEdit, 6, 1);
     grid->setRowStretch(7, 1);
     return page;
@@ -243,33 +249,33 @@ QWidget* TMPrintDlg::BuildFormatPage() {
     auto* grid = new QGridLayout(page);
     WidthEdit = NumberEdit("WidthEdit", QStringLiteral("5.0"));
     HeightEdit = NumberEdit("HeightEdit", QStringLiteral("5.0"));
-    AddRow(grid, 0, Text("寬度:"), WidthEdit, Text("公分"));
-    AddRow(grid, 1, Text("高度:"), HeightEdit, Text("公分"));
+    AddRow(grid, 0, tr("寬度:"), WidthEdit, tr("公分"));
+    AddRow(grid, 1, tr("高度:"), HeightEdit, tr("公分"));
 
     auto* tiling = new QGroupBox;
     auto* tileGrid = new QGridLayout(tiling);
-    TileAutoRadio = Named(new QRadioButton(Text("自動計算")), "TileAutoRadio");
-    TileManualRadio = Named(new QRadioButton(Text("手動設定")), "TileManualRadio");
+    TileAutoRadio = Named(new QRadioButton(tr("自動計算")), "TileAutoRadio");
+    TileManualRadio = Named(new QRadioButton(tr("手動設定")), "TileManualRadio");
     TileAutoRadio->setChecked(true);
     TileSpinH = Spin("TileSpinH", 1, kMaxTiles, 1);
     TileSpinV = Spin("TileSpinV", 1, kMaxTiles, 1);
     tileGrid->addWidget(TileAutoRadio, 0, 0, 1, 2);
     tileGrid->addWidget(TileManualRadio, 1, 0, 1, 2);
-    AddRow(tileGrid, 2, Text("水平:"), TileSpinH, Text("張"));
-    AddRow(tileGrid, 3, Text("垂直:"), TileSpinV, Text("張"));
+    AddRow(tileGrid, 2, tr("水平:"), TileSpinH, tr("張", "pictures across or down"));
+    AddRow(tileGrid, 3, tr("垂直:"), TileSpinV, tr("張", "pictures across or down"));
     grid->addWidget(tiling, 2, 0, 1, 3);
 
     auto* spacing = new QGroupBox;
     auto* spaceGrid = new QGridLayout(spacing);
-    SpaceRadioGap = Named(new QRadioButton(Text("實際間隔")), "SpaceRadioGap");
-    SpaceRadioPitch = Named(new QRadioButton(Text("排列間隔")), "SpaceRadioPitch");
+    SpaceRadioGap = Named(new QRadioButton(tr("實際間隔")), "SpaceRadioGap");
+    SpaceRadioPitch = Named(new QRadioButton(tr("排列間隔")), "SpaceRadioPitch");
     SpaceRadioGap->setChecked(true);
     SpaceEditH = NumberEdit("SpaceEditH", QStringLiteral("0"));
     SpaceEditV = NumberEdit("SpaceEditV", QStringLiteral("0"));
     spaceGrid->addWidget(SpaceRadioGap, 0, 0, 1, 2);
     spaceGrid->addWidget(SpaceRadioPitch, 0, 2, 1, 2);
-    AddRow(spaceGrid, 1, Text("水平:"), SpaceEditH, Text("公分"));
-    AddRow(spaceGrid, 2, Text("垂直:"), SpaceEditV, Text("公分"));
+    AddRow(spaceGrid, 1, tr("水平:"), SpaceEditH, tr("公分"));
+    AddRow(spaceGrid, 2, tr("垂直:"), SpaceEditV, tr("公分"));
     grid->addWidget(spacing, 3, 0, 1, 3);
 
     auto* order = new QHBoxLayout;
@@ -287,10 +293,10 @@ QWidget* TMPrintDlg::BuildFormatPage() {
 QWidget* TMPrintDlg::BuildSpecialPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    PrintName = Named(new QCheckBox(Text("列印檔名")), "PrintName");
-    PrintClipLine = Named(new QCheckBox(Text("列印分割線")), "PrintClipLine");
-    PrintDirectory = Named(new QCheckBox(Text("列印目錄抬頭")), "PrintDirectory");
-    PrintPageNumber = Named(new QCheckBox(Text("列印頁碼")), "PrintPageNumber");
+    PrintName = Named(new QCheckBox(tr("列印檔名")), "PrintName");
+    PrintClipLine = Named(new QCheckBox(tr("列印分割線")), "PrintClipLine");
+    PrintDirectory = Named(new QCheckBox(tr("列印目錄抬頭")), "PrintDirectory");
+    PrintPageNumber = Named(new QCheckBox(tr("列印頁碼")), "PrintPageNumber");
     PrintName->setChecked(true);
     PrintDirectory->setChecked(true);
     PrintPageNumber->setChecked(true);
@@ -301,8 +307,8 @@ QWidget* TMPrintDlg::BuildSpecialPage() {
 
     auto* area = new QGroupBox;
     auto* areaLayout = new QHBoxLayout(area);
-    WorkOnLimit = Named(new QRadioButton(Text("可印範圍內")), "WorkOnLimit");
-    WorkOnFullPage = Named(new QRadioButton(Text("整張紙")), "WorkOnFullPage");
+    WorkOnLimit = Named(new QRadioButton(tr("可印範圍內")), "WorkOnLimit");
+    WorkOnFullPage = Named(new QRadioButton(tr("整張紙")), "WorkOnFullPage");
     WorkOnLimit->setChecked(true);
     areaLayout->addWidget(WorkOnLimit);
     areaLayout->addWidget(WorkOnFullPage);
@@ -310,14 +316,14 @@ QWidget* TMPrintDlg::BuildSpecialPage() {
 
     auto* margins = new QGroupBox;
     auto* marginGrid = new QGridLayout(margins);
-    MarginsManualRadio = Named(new QRadioButton(Text("手動")), "MarginsManualRadio");
-    MarginsAutoRadio = Named(new QRadioButton(Text("自動")), "MarginsAutoRadio");
+    MarginsManualRadio = Named(new QRadioButton(tr("手動")), "MarginsManualRadio");
+    MarginsAutoRadio = Named(new QRadioButton(tr("自動")), "MarginsAutoRadio");
     MarginsAutoRadio->setChecked(true);
     MarginsLeftEdit = NumberEdit("MarginsLeftEdit", QStringLiteral("0"));
     MarginsTopEdit = NumberEdit("MarginsTopEdit", QStringLiteral("0"));
     marginGrid->addWidget(MarginsManualRadio, 0, 0, 1, 3);
-    AddRow(marginGrid, 1, Text("左界:"), MarginsLeftEdit, Text("公分"));
-    AddRow(marginGrid, 2, Text("上界:"), MarginsTopEdit, Text("公分"));
+    AddRow(marginGrid, 1, tr("左界:"), MarginsLeftEdit, tr("公分"));
+    AddRow(marginGrid, 2, tr("上界:"), MarginsTopEdit, tr("公分"));
     marginGrid->addWidget(MarginsAutoRadio, 0, 3, 1, 3);
     auto* align = new QGridLayout;
     for (int i = 0; i < 9; ++i) {
@@ -330,9 +336,9 @@ QWidget* TMPrintDlg::BuildSpecialPage() {
 
     FrameThickEdit = NumberEdit("FrameThickEdit", QStringLiteral("0.1"));
     auto* thick = new QGridLayout;
-    AddRow(thick, 0, Text("上下左右各:"), FrameThickEdit, Text("公分"));
+    AddRow(thick, 0, tr("上下左右各:"), FrameThickEdit, tr("公分"));
     grid->addLayout(thick, 4, 0, 1, 2);
-    SaveOptionBtn = Named(new QPushButton(Text("儲存目前列印方式")), "SaveOptionBtn");
+    SaveOptionBtn = Named(new QPushButton(tr("儲存目前列印方式")), "SaveOptionBtn");
     grid->addWidget(SaveOptionBtn, 5, 0, 1, 2);
     grid->setRowStretch(6, 1);
     return page;
@@ -343,7 +349,7 @@ QWidget* TMPrintDlg::BuildPreviewPane() {
     auto* layout = new QVBoxLayout(pane);
     auto* pages = new QHBoxLayout;
     TotalPagesLabel = Named(new QLabel(QStringLiteral("1/100")), "TotalPagesLabel");
-    pages->addWidget(new QLabel(Text("頁數:")));
+    pages->addWidget(new QLabel(tr("頁數:")));
     BackBtn = Named(new QPushButton(QStringLiteral("<<")), "BackBtn");
     ForeBtn = Named(new QPushButton(QStringLiteral(">>")), "ForeBtn");
     pages->addWidget(TotalPagesLabel, 1);
@@ -357,9 +363,9 @@ QWidget* TMPrintDlg::BuildPreviewPane() {
     ProgressBar1->setValue(0);
     layout->addWidget(ProgressBar1);
     auto* buttons = new QHBoxLayout;
-    StartBtn = Named(new QPushButton(Text("開始列印")), "StartBtn");
-    SetupBtn = Named(new QPushButton(Text("設定印表機")), "SetupBtn");
-    CloseBtn = Named(new QPushButton(Text("關閉")), "CloseBtn");
+    StartBtn = Named(new QPushButton(tr("開始列印")), "StartBtn");
+    SetupBtn = Named(new QPushButton(tr("設定印表機")), "SetupBtn");
+    CloseBtn = Named(new QPushButton(tr("關閉")), "CloseBtn");
     CloseBtn->setDefault(true);
     buttons->addWidget(StartBtn);
     buttons->addWidget(SetupBtn);
@@ -718,7 +724,7 @@ void TMPrintDlg::SetControlsForPrinting(bool printing) {
 void TMPrintDlg::StartBtnClick() {
     if (printing_ || job_.Entries.empty()) return;
     const QString closeCaption = CloseBtn->text();
-    CloseBtn->setText(Text("放棄列印"));
+    CloseBtn->setText(tr("放棄列印"));
     abort_requested_ = false;
     SetControlsForPrinting(true);
     const int previewPage = preview_layout_.PageIndex;

@@ -70,7 +70,7 @@ void TFramePaintBox::mousePressEvent(QMouseEvent* event) {
 TSelFrameDlg::TSelFrameDlg(QStringList folders, QWidget* parent)
     : QDialog(parent), folders_(std::move(folders)), PixImage1(std::make_unique<TPixImage>()) {
     setObjectName(QStringLiteral("SelFrameDlg"));
-    setWindowTitle(QStringLiteral("Select Frame"));
+    setWindowTitle(tr("Select Frame"));
     PixImage1->ModuleFolder = QCoreApplication::applicationDirPath().toStdString();
     PixImage1->OnImageError = [](TPixImage&, std::int16_t, const std::string&) {};
 
@@ -92,10 +92,10 @@ TSelFrameDlg::TSelFrameDlg(QStringList folders, QWidget* parent)
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

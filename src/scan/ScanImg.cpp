@@ -24,7 +24,7 @@ namespace pixelary {
 
 namespace {
 
-constexpr const char* kCaption = "Input Image File";
+constexpr const char* kCaption = QT_TRANSLATE_NOOP("TScanImgDlg", "Input Image File");
 constexpr const char* kMaker = "Norvanti";
 constexpr int kFormatCount = 8;
 const char* const kFormatItems[kFormatCount] = {"BMP", "TIF", "TIF compress", "JPG",
@@ -48,8 +48,8 @@ QSpinBox* Spin(QWidget* parent, const char* name, int low, int high, int step) {
     return spin;
 }
 
-QLabel* Label(QWidget* parent, const char* text) {
-    return new QLabel(QString::fromUtf8(text), parent);
+QLabel* Label(QWidget* parent, const QString& text) {
+    return new QLabel(text, parent);
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ QString TScanImgDlg::NumberedName(const QString& folder, const QString& name, in
 
 TScanImgDlg::TScanImgDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ScanImgDlg"));
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(tr(kCaption));
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("Client"));
 
@@ -82,14 +82,14 @@ TScanImgDlg::TScanImgDlg(QWidget* parent) : QDialog(parent) {
     JpegQualitySpin = Spin(client_, "JpegQualitySpin", 0, 100, 30);
     JpegQualitySpin->setValue(90);
     JpegSmoothSpin = Spin(client_, "JpegSmoothSpin", 0, 100, 30);
-    AcquireBtn = new QPushButton(QStringLiteral("Input"), client_);
+    AcquireBtn = new QPushButton(tr("Input"), client_);
     AcquireBtn->setObjectName(QStringLiteral("AcquireBtn"));
     AcquireBtn->setDefault(true);
     AcquireBtn->setAutoDefault(true);
-    SelTwainBtn = new QPushButton(QStringLiteral("TWAIN Device"), client_);
+    SelTwainBtn = new QPushButton(tr("TWAIN Device"), client_);
     SelTwainBtn->setObjectName(QStringLiteral("SelTwainBtn"));
     SelTwainBtn->setAutoDefault(false);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), client_);
+    CancelBtn = new QPushButton(tr("Cancel"), client_);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setAutoDefault(false);
     StatusLabel = new QLabel(this);
@@ -97,19 +97,19 @@ TScanImgDlg::TScanImgDlg(QWidget* parent) : QDialog(parent) {
     StatusLabel->setWordWrap(true);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(Label(client_, "Directory:"), 0, 0);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("Directory:")), 0, 0);
     grid->addWidget(SaveFolderLabel, 0, 1, 1, 3);
-    grid->addWidget(Label(client_, "Filename:"), 1, 0);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("Filename:")), 1, 0);
     grid->addWidget(SaveNameEdit, 1, 1);
-    grid->addWidget(Label(client_, "File Format:"), 1, 2);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("File Format:")), 1, 2);
     grid->addWidget(SaveFormatCombo, 1, 3);
-    grid->addWidget(Label(client_, "Start:"), 2, 0);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("Start:")), 2, 0);
     grid->addWidget(SaveStartNumSpin, 2, 1);
-    grid->addWidget(Label(client_, "Interval:"), 2, 2);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("Interval:")), 2, 2);
     grid->addWidget(SaveStepNumSpin, 2, 3);
-    grid->addWidget(Label(client_, "JPEG Quality:"), 3, 0);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("JPEG Quality:")), 3, 0);
     grid->addWidget(JpegQualitySpin, 3, 1);
-    grid->addWidget(Label(client_, "JPEG Smooth:"), 3, 2);
+    grid->addWidget(Label(client_, TScanImgDlg::tr("JPEG Smooth:")), 3, 2);
     grid->addWidget(JpegSmoothSpin, 3, 3);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(AcquireBtn);
@@ -267,7 +267,7 @@ void TScanImgDlg::TransferFailed() {
     FreeImage();
     twain_->Close();
     SetScanning(false);
-    StatusLabel->setText(QStringLiteral("The scan failed; no file was written."));
+    StatusLabel->setText(tr("The scan failed; no file was written."));
 }
 
 void TScanImgDlg::SaveImage() {
@@ -286,9 +286,8 @@ void TScanImgDlg::SaveImage() {
     }
     if (number > kMaxNumber) {
         const QString taken = NumberedName(QString(), name, wanted, extension);
-        const QString text = QStringLiteral(
-                                 "%1 exists and no free number up to %2 is left; the image was not "
-                                 "saved. Choose another file name or start number.")
+        const QString text = tr("%1 exists and no free number up to %2 is left; the image was not "
+                                "saved. Choose another file name or start number.")
                                  .arg(taken)
                                  .arg(kMaxNumber);
         StatusLabel->setText(text);
@@ -299,10 +298,10 @@ void TScanImgDlg::SaveImage() {
     SaveStartNumSpin->setValue(std::min(number + step, kMaxNumber));
     if (number != wanted) {
         StatusLabel->setText(
-            QStringLiteral("%1 exists already; saved as %2.")
+            tr("%1 exists already; saved as %2.")
                 .arg(NumberedName(QString(), name, wanted, extension), QFileInfo(path).fileName()));
     } else {
-        StatusLabel->setText(QStringLiteral("Saved %1.").arg(QFileInfo(path).fileName()));
+        StatusLabel->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
     }
     const std::string target = path.toStdString();
     try {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QString>
 #include <cstdint>
@@ -22,6 +23,8 @@ class TWAINControl;
 // "Input Image File": picks a TWAIN source, scans through the source's own window, and writes
 // every image it delivers at once into the folder under a numbered name in the chosen format.
 class TScanImgDlg : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(TScanImgDlg)
+
   public:
     static constexpr int kMaxNumber = 99999;
     static constexpr int kJpegFormat = 3;

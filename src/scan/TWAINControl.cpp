@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -91,12 +92,12 @@ bool TWAINControl::IsSourceEnabled() const {
 
 void TWAINControl::ShowError(const char* text) const {
     const QString caption = QString::fromUtf8(connection_->application.ProductFamily);
+    const QString message = QCoreApplication::translate("TWAINControl", text);
     if (Sink()) {
-        Sink()(caption, QString::fromUtf8(text));
+        Sink()(caption, message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, caption, QString::fromUtf8(text), QMessageBox::Ok,
-                    connection_->parent);
+    QMessageBox box(QMessageBox::Critical, caption, message, QMessageBox::Ok, connection_->parent);
     box.exec();
 }
 
@@ -150,7 +151,7 @@ bool TWAINControl::OpenManager() {
     if (!connection_->library && !LoadLibrary()) return false;
     void* window = connection_->parent.data();
     if (Call(false, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &window) != TWRC_SUCCESS) {
-        ShowError("Open DSM error");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Open DSM error"));
         return false;
     }
     connection_->managerOpen = true;
@@ -173,7 +174,7 @@ bool TWAINControl::OpenSource() {
     if (!connection_->managerOpen) return false;
     if (connection_->sourceOpen) return true;
     if (Call(false, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &connection_->source) != TWRC_SUCCESS) {
-        ShowError("Open DS error");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Open DS error"));
         return false;
     }
     connection_->sourceOpen = true;
@@ -184,7 +185,7 @@ void TWAINControl::CloseSource() {
     if (!connection_->sourceOpen) return;
     DisableSource();
     if (Call(false, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &connection_->source) != TWRC_SUCCESS) {
-        ShowError("Close DS error");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Close DS error"));
         return;
     }
     connection_->sourceOpen = false;
@@ -198,7 +199,7 @@ bool TWAINControl::EnableSource(bool showUI) {
     ui.ModalUI = 0;
     ui.hParent = connection_->parent.data();
     if (Call(true, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui) != TWRC_SUCCESS) {
-        ShowError("Enable DS error");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Enable DS error"));
         return false;
     }
     connection_->sourceEnabled = true;
@@ -349,7 +350,7 @@ int TWAINControl::MemoryTransfer(const void* imageInfo) {
     };
 
     if (info.SamplesPerPixel <= 0 || info.BitsPerPixel / info.SamplesPerPixel > 8) {
-        ShowError("Mode not available");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Mode not available"));
         return fail();
     }
     TW_SETUPMEMXFER setup{};
@@ -358,7 +359,7 @@ int TWAINControl::MemoryTransfer(const void* imageInfo) {
                                         : std::min<std::uint32_t>(setup.MaxBufSize, kMaxBufferSize);
     buffer.bytes.reset(new (std::nothrow) std::uint8_t[buffer.size]());
     if (!buffer.bytes) {
-        ShowError("Out of memory");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Out of memory"));
         return fail();
     }
 
@@ -368,13 +369,13 @@ int TWAINControl::MemoryTransfer(const void* imageInfo) {
     int colourModel = 0;
     if (!FillPalette(info.PixelType, buffer.bytes.get(), hasPalette ? &palette8 : nullptr,
                      colourModel)) {
-        ShowError("Color mode not available");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Color mode not available"));
         return fail();
     }
     if (info.ImageWidth <= 0 || info.ImageLength <= 0 || info.BitsPerPixel <= 0) return fail();
     if (create_image_(info.ImageWidth, info.ImageLength, info.BitsPerPixel, colourModel,
                       info.XResolution.Whole, info.YResolution.Whole, buffer.bytes.get()) != 1) {
-        ShowError("Create image fail");
+        ShowError(QT_TRANSLATE_NOOP("TWAINControl", "Create image fail"));
         return fail();
     }
 

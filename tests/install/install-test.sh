@@ -17,6 +17,7 @@ for file in bin/pixelary bin/pixthumb bin/pixdesktop \
   lib/pixelary/pixmain.so lib/pixelary/pixtif.so lib/pixelary/pixdxf.so lib/pixelary/pixtwain.so \
   share/pixelary/tiles/tile100.png share/pixelary/tiles/tile101.png \
   share/pixelary/PrintSet/system.df share/pixelary/PrintFrm/Default.bmp \
+  share/pixelary/translations/pixelary_en.qm \
   share/applications/pixelary.desktop share/metainfo/pixelary.metainfo.xml \
   share/icons/hicolor/16x16/apps/pixelary.png share/icons/hicolor/256x256/apps/pixelary.png; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
@@ -43,4 +44,11 @@ QT_QPA_PLATFORM=offscreen timeout 6 "$prefix/bin/pixelary" "$work/pictures" \
   >"$work/out.log" 2>&1 || status=$?
 [ "$status" -eq 124 ] || { cat "$work/out.log" >&2; fail "the program ended with $status"; }
 if grep -q "not found" "$work/out.log"; then cat "$work/out.log" >&2; fail "data not found"; fi
+# Once more in English: the translation is found in share/pixelary/translations.
+status=0
+QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="pixelary.language.info=true" timeout 6 \
+  "$prefix/bin/pixelary" --lang en "$work/pictures" >"$work/en.log" 2>&1 || status=$?
+[ "$status" -eq 124 ] || { cat "$work/en.log" >&2; fail "the English program ended with $status"; }
+grep -q "interface language en from \"$prefix/share/pixelary/translations/pixelary_en.qm\"" \
+  "$work/en.log" || { cat "$work/en.log" >&2; fail "the English translation was not loaded"; }
 echo "install test: the installed program, tools, modules and data work from $prefix"

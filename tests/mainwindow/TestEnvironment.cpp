@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "core/Dib.h"
+#include "platform/InterfaceLanguage.h"
 #include "platform/LinuxShell.h"
 #include "platform/LocaleCollation.h"
 
@@ -55,7 +56,7 @@ void TestEnvironment::InstallNamespace() {
     platform::ShellRoots roots;
     roots.Home = Home().toStdString();
     roots.Volumes = {"/"};
-    roots.Names = platform::VirtualFolderNames::ForLanguage(kInterfaceLanguage);
+    roots.Names = platform::VirtualFolderNames::ForLanguage(platform::InterfaceLanguage());
     shell::SetShell(std::make_shared<platform::LinuxShell>(roots));
     platform::InstallLocaleCompare();
     SetMessageSink(RecordMessage);

@@ -21,11 +21,11 @@ namespace {
 QString ModeText(ScanMode mode) {
     switch (mode) {
         case ScanMode::Colour:
-            return QStringLiteral("Colour");
+            return SourceWindow::tr("Colour");
         case ScanMode::Grey:
-            return QStringLiteral("Grey");
+            return SourceWindow::tr("Grey");
         case ScanMode::LineArt:
-            return QStringLiteral("Line art");
+            return SourceWindow::tr("Line art");
     }
     return {};
 }
@@ -66,23 +66,23 @@ SourceWindow::SourceWindow(QWidget* parent, const QString& title, const ScanLimi
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
     StatusLabel->setWordWrap(true);
-    ScanButton = new QPushButton(QStringLiteral("Scan"), this);
+    ScanButton = new QPushButton(tr("Scan"), this);
     ScanButton->setObjectName(QStringLiteral("ScanButton"));
     ScanButton->setDefault(true);
-    CloseButton = new QPushButton(QStringLiteral("Close"), this);
+    CloseButton = new QPushButton(tr("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Mode:"), ModeCombo);
-    form->addRow(QStringLiteral("Resolution:"), ResolutionSpin);
+    form->addRow(tr("Mode:"), ModeCombo);
+    form->addRow(tr("Resolution:"), ResolutionSpin);
     auto* area = new QHBoxLayout;
     area->addWidget(LeftSpin);
     area->addWidget(TopSpin);
-    form->addRow(QStringLiteral("Top left:"), area);
+    form->addRow(tr("Top left:"), area);
     auto* corner = new QHBoxLayout;
     corner->addWidget(RightSpin);
     corner->addWidget(BottomSpin);
-    form->addRow(QStringLiteral("Bottom right:"), corner);
+    form->addRow(tr("Bottom right:"), corner);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ScanButton);
@@ -113,7 +113,7 @@ ScanSettings SourceWindow::Settings() const {
 
 void SourceWindow::SetBusy(bool busy) {
     ScanButton->setEnabled(!busy);
-    if (busy) StatusLabel->setText(QStringLiteral("Scanning..."));
+    if (busy) StatusLabel->setText(tr("Scanning..."));
 }
 
 void SourceWindow::ShowStatus(const QString& text) {
@@ -129,20 +129,20 @@ void SourceWindow::closeEvent(QCloseEvent* event) {
 int ChooseSource(QWidget* parent, const QStringList& devices, int current) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("TwainSelectSource"));
-    dialog.setWindowTitle(QStringLiteral("Select Source"));
-    auto* label = new QLabel(
-        devices.isEmpty() ? QStringLiteral("No scanner was found.") : QStringLiteral("Sources:"),
-        &dialog);
+    dialog.setWindowTitle(SourceWindow::tr("Select Source"));
+    auto* label = new QLabel(devices.isEmpty() ? SourceWindow::tr("No scanner was found.")
+                                               : SourceWindow::tr("Sources:"),
+                             &dialog);
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("SourceList"));
     list->addItems(devices);
     if (current >= 0 && current < devices.size()) list->setCurrentRow(current);
     auto* buttons = new QDialogButtonBox(&dialog);
     QPushButton* select =
-        buttons->addButton(QStringLiteral("Select"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(SourceWindow::tr("Select"), QDialogButtonBox::AcceptRole);
     select->setObjectName(QStringLiteral("SelectButton"));
     select->setEnabled(!devices.isEmpty());
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)
+    buttons->addButton(SourceWindow::tr("Cancel"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("CancelButton"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -19,6 +20,8 @@ namespace pixelary::dsm {
 // The source's own window: mode, resolution, scan area, "Scan" and "Close". It is a window of
 // its own above the program's dialog, so it stays usable while that dialog is disabled.
 class SourceWindow : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(SourceWindow)
+
   public:
     SourceWindow(QWidget* parent, const QString& title, const ScanLimits& limits);
 
