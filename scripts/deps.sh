@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libtiff-tools
+  libjpeg62-turbo-dev libpng-dev libmd-dev libgif-dev libtiff-dev libtiff-tools
   libdxflib-dev ghostscript libgs-dev libsane-dev libsane1 sane-utils
   libcups2-dev cups-daemon cups-client poppler-utils
   libgtest-dev libbenchmark-dev

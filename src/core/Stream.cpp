@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Exception.h"
+#include "core/RegularFile.h"
 
 namespace pixelary {
 
@@ -129,8 +130,11 @@ void MemoryStream::SaveToFile(const std::string& path) const {
 // ---- FileStream ----
 
 FileStream::FileStream(const std::string& path, FileMode mode) : path_(path) {
-    const char* how = mode == FileMode::OpenRead ? "rb" : mode == FileMode::Create ? "wb" : "r+b";
-    file_ = std::fopen(path.c_str(), how);
+    if (mode == FileMode::OpenRead) {
+        file_ = OpenRegularFileStream(path.c_str());
+    } else {
+        file_ = std::fopen(path.c_str(), mode == FileMode::Create ? "wb" : "r+b");
+    }
     if (file_ == nullptr) {
         if (mode == FileMode::Create) throw EFCreateError("Cannot create file \"" + path + "\"");
         throw EFOpenError("Cannot open file \"" + path + "\"");

@@ -10,8 +10,9 @@ namespace pixelary::fileops {
 Dib MakeWallpaperBitmap(const std::string& path, const std::string& extension, Size screen) {
     std::unique_ptr<MDiskImage> reader = CreateDiskImage(path, extension);
     if (!reader) return {};
-    const Size target = WallpaperTargetSize({reader->GetWidth(), reader->GetHeight()}, screen);
-    return StretchWholePicture(*reader, target.width, target.height);
+    const Size target =
+        WallpaperTargetSize({reader->UprightWidth(), reader->UprightHeight()}, screen);
+    return StretchUpright(*reader, target.width, target.height);
 }
 
 std::string SaveWallpaperBitmap(const Dib& bitmap, const std::string& folder,

@@ -8,9 +8,9 @@
 
 namespace pixelary::fileops {
 
-// The picture at path read through the reader factory at the wallpaper size for screen, at the
-// reader's own depth and palette. Empty when no reader takes the file; a reader's error while
-// producing rows propagates.
+// The picture at path read through the reader factory, upright, at the wallpaper size for
+// screen, at the reader's own depth and palette. Empty when no reader takes the file; a reader's
+// error while producing rows propagates.
 Dib MakeWallpaperBitmap(const std::string& path, const std::string& extension, Size screen);
 
 // Saves bitmap as folder/baseName.bmp, replacing any file of that name; returns the path.

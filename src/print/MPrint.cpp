@@ -332,8 +332,8 @@ Dib LoadScaledPicture(const std::string& path, std::int32_t boxWidth, std::int32
         const std::unique_ptr<MDiskImage> reader =
             CreateDiskImage(path, text::ToLower(path.substr(dot + 1)));
         if (!reader) return {};
-        const std::int32_t w = reader->GetWidth();
-        const std::int32_t h = reader->GetHeight();
+        const std::int32_t w = reader->UprightWidth();
+        const std::int32_t h = reader->UprightHeight();
         std::int32_t tw = w, th = h;
         if (w > boxWidth || h > boxHeight) {
             const double s = std::max(double(w) / boxWidth, double(h) / boxHeight);
@@ -341,7 +341,7 @@ Dib LoadScaledPicture(const std::string& path, std::int32_t boxWidth, std::int32
             tw = std::max<std::int32_t>(1, static_cast<std::int32_t>(w / s));
             th = std::max<std::int32_t>(1, static_cast<std::int32_t>(h / s));
         }
-        return StretchWholePicture(*reader, tw, th);
+        return StretchUpright(*reader, tw, th);
     } catch (const Exception&) {
         return {};
     }

@@ -134,8 +134,8 @@ struct PrintHooks {
 void DrawPage(const PageLayout& layout, const PrintJob& job, const PrintFrame& frame,
               PrintCanvas& canvas, bool preview, const PrintHooks& hooks = {});
 
-// The picture file decoded no larger than the box (smaller pictures keep their size); empty when
-// no reader takes the file or decoding fails.
+// The picture file decoded upright no larger than the box (smaller pictures keep their size);
+// empty when no reader takes the file or decoding fails.
 Dib LoadScaledPicture(const std::string& path, std::int32_t boxWidth, std::int32_t boxHeight);
 
 // The frame prepared for masked drawing: the mask is white where the frame bitmap has its

@@ -153,6 +153,14 @@ MDiskImage::MDiskImage(std::string path, std::string extension)
 
 MDiskImage::~MDiskImage() = default;
 
+std::int32_t MDiskImage::UprightWidth() const {
+    return SwapsSides(orientation_) ? GetHeight() : GetWidth();
+}
+
+std::int32_t MDiskImage::UprightHeight() const {
+    return SwapsSides(orientation_) ? GetWidth() : GetHeight();
+}
+
 std::int32_t MDiskImage::GetXResolution() const {
     return ImageInfo.XPelsPerMeter / kResolutionPerDpi;
 }
@@ -296,11 +304,10 @@ bool IsImageFileExt(const std::string& extension) {
     return FindFormat(LowerWithoutDot(extension)) != nullptr;
 }
 
-std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension,
-                                            std::optional<SamplingBox> box) {
-    if (extension.empty()) return nullptr;
-    const std::string key = NormaliseExtension(extension);
-    if (key.empty()) return nullptr;
+namespace {
+
+std::unique_ptr<MDiskImage> CreateStoredImage(const std::string& path, const std::string& key,
+                                              std::optional<SamplingBox> box) {
     const PictureFormat* format = FindFormat(key);
     if (format != nullptr && format->make != nullptr) {
         try {
@@ -316,6 +323,21 @@ std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::
     } catch (const Exception&) {
         return nullptr;
     }
+}
+
+}  // namespace
+
+std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension,
+                                            std::optional<SamplingBox> box) {
+    if (extension.empty()) return nullptr;
+    const std::string key = NormaliseExtension(extension);
+    if (key.empty()) return nullptr;
+    const Orientation orientation = ReadPictureOrientation(path, key);
+    // A reduced decode happens before the turn, so it must cover the stored picture's shape.
+    if (box && SwapsSides(orientation)) box = SamplingBox{box->Height, box->Width};
+    std::unique_ptr<MDiskImage> reader = CreateStoredImage(path, key, box);
+    if (reader) reader->SetOrientation(orientation);
+    return reader;
 }
 
 void SetLibraryReaderFactory(LibraryReaderFactory factory) {
@@ -348,6 +370,14 @@ Dib StretchWholePicture(MDiskImage& reader, std::int32_t width, std::int32_t hei
     reader.StretchLines(bitmap, height);
     reader.StretchEnd();
     return bitmap;
+}
+
+Dib StretchUpright(MDiskImage& reader, std::int32_t width, std::int32_t height) {
+    const Orientation orientation = reader.GetOrientation();
+    if (orientation == Orientation::Normal) return StretchWholePicture(reader, width, height);
+    const bool swap = SwapsSides(orientation);
+    return ApplyOrientation(
+        StretchWholePicture(reader, swap ? height : width, swap ? width : height), orientation);
 }
 
 }  // namespace pixelary

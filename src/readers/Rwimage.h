@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Dib.h"
+#include "readers/Orientation.h"
 
 namespace pixelary {
 
@@ -43,6 +44,9 @@ using LogicalPalette = std::vector<std::uint32_t>;
 // Protocol: CreateDiskImage; GetWidth/GetHeight; a Dib of the destination size at GetBitCount
 // with a copy of GetPalette when the depth is 8 or less; StretchBegin(0, 0, w, h, dw, dh);
 // StretchLines(dib, dh); StretchEnd; destroy.
+//
+// Sizes and rows are those of the picture as stored; GetOrientation tells how to turn it upright
+// (StretchUpright does both).
 class MDiskImage {
   public:
     MDiskImage(std::string path, std::string extension);
@@ -70,6 +74,14 @@ class MDiskImage {
 
     const std::string& FileName() const { return file_name_; }
     const std::string& Extension() const { return extension_; }
+
+    // The picture's orientation tag; the factory sets it for the formats that carry one.
+    Orientation GetOrientation() const { return orientation_; }
+    void SetOrientation(Orientation orientation) { orientation_ = orientation; }
+    // The size of the picture as it is meant to be seen: width and height exchanged when the
+    // orientation turns it a quarter.
+    std::int32_t UprightWidth() const;
+    std::int32_t UprightHeight() const;
 
   protected:
     BitmapInfoHeader ImageInfo{};
@@ -101,6 +113,7 @@ class MDiskImage {
     std::string extension_;
     LogicalPalette palette_handle_;
     bool palette_made_ = false;
+    Orientation orientation_ = Orientation::Normal;
 };
 
 // Expands little-endian 16-bit pixels to blue, green, red triples in place, last pixel first;
@@ -125,7 +138,9 @@ bool IsImageFileExt(const std::string& extension);
 
 // The box a thumbnail will be fitted into (ThumbnailSize). A reader told it before it reads may
 // decode the picture smaller, as long as the thumbnail sampled from it still covers the
-// thumbnail's size; GetWidth and GetHeight stay the picture's own size.
+// thumbnail's size; GetWidth and GetHeight stay the picture's own size. The box is that of the
+// upright picture: the factory hands a reader of a picture stored a quarter turned the box with
+// its sides exchanged.
 struct SamplingBox {
     std::int32_t Width = 0;
     std::int32_t Height = 0;
@@ -133,7 +148,8 @@ struct SamplingBox {
 
 // The reader for path chosen by extension, falling back to the library reader when the own
 // reader refuses the file; none when nothing can read it. The caller owns the result. Only
-// thumbnail makers pass a box; without one the picture is decoded at full size.
+// thumbnail makers pass a box; without one the picture is decoded at full size. For JPEG and
+// TIFF files the reader carries the file's orientation tag.
 std::unique_ptr<MDiskImage> CreateDiskImage(const std::string& path, const std::string& extension,
                                             std::optional<SamplingBox> box = std::nullopt);
 
@@ -151,5 +167,10 @@ void SetSizedLibraryReaderFactory(SizedLibraryReaderFactory factory);
 // depth, with its palette up to 8 bits; deeper bitmaps start white, the colour drawings are
 // played onto. Raises EInOutError for a depth no bitmap holds, and whatever the reader raises.
 Dib StretchWholePicture(MDiskImage& reader, std::int32_t width, std::int32_t height);
+
+// The whole picture upright at width x height (a size of UprightWidth x UprightHeight's shape):
+// resampled as stored to the size with the sides exchanged where the orientation asks, and only
+// then turned, so the turn costs no more than the small bitmap.
+Dib StretchUpright(MDiskImage& reader, std::int32_t width, std::int32_t height);
 
 }  // namespace pixelary

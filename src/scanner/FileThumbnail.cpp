@@ -10,6 +10,7 @@
 #include "core/Stream.h"
 #include "readers/Rwimage.h"
 #include "readers/ThumbnailSize.h"
+#include "scanner/SharedThumbnail.h"
 
 namespace pixelary {
 namespace {
@@ -57,9 +58,10 @@ Dib DecodePicture(const std::string& path, const std::string& formatKey, std::in
                   std::int32_t boxHeight) {
     const auto reader = CreateDiskImage(path, formatKey, SamplingBox{boxWidth, boxHeight});
     if (!reader) return {};
+    // A photograph taken upright fills the box in its upright shape.
     const ThumbnailExtent size =
-        ThumbnailSize(reader->GetWidth(), reader->GetHeight(), boxWidth, boxHeight);
-    return StretchWholePicture(*reader, size.Width, size.Height);
+        ThumbnailSize(reader->UprightWidth(), reader->UprightHeight(), boxWidth, boxHeight);
+    return StretchUpright(*reader, size.Width, size.Height);
 }
 
 }  // namespace
@@ -74,8 +76,12 @@ Dib MakeFileThumbnail(const std::string& path, const std::string& formatKey, std
                       std::int32_t boxHeight) {
     if (ThumbnailKindOf(formatKey) == ThumbnailKind::None || !IsRegularFile(path)) return {};
     switch (ThumbnailKindOf(formatKey)) {
-        case ThumbnailKind::Picture:
+        case ThumbnailKind::Picture: {
+            // A thumbnail another program of the desktop made spares decoding a large picture.
+            Dib shared = ThumbnailFromShared(path, boxWidth, boxHeight);
+            if (!shared.IsEmpty()) return shared;
             return DecodePicture(path, formatKey, boxWidth, boxHeight);
+        }
         case ThumbnailKind::PreviewDocument:
             return ReadEmbeddedPreviewBitmap(path);
         case ThumbnailKind::None:

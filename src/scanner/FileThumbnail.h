@@ -14,9 +14,10 @@ enum class ThumbnailKind { None, Picture, PreviewDocument };
 ThumbnailKind ThumbnailKindOf(const std::string& formatKey);
 
 // The thumbnail of one file, made without the cache, the same way for the folder scan and for
-// pixthumb: a picture is decoded fitted into the box, a preview document gives its embedded
-// bitmap as stored. Empty when the key names nothing or no reader takes the file; the readers'
-// and streams' errors pass through.
+// pixthumb: a picture is sampled from the desktop's valid shared thumbnail of it when there is
+// one (SharedThumbnail.h), else decoded upright fitted into the box; a preview document gives its
+// embedded bitmap as stored. Empty when the key names nothing or no reader takes the file; the
+// readers' and streams' errors pass through.
 Dib MakeFileThumbnail(const std::string& path, const std::string& formatKey, std::int32_t boxWidth,
                       std::int32_t boxHeight);
 

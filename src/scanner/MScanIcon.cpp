@@ -8,12 +8,14 @@
 #include <optional>
 
 #include "cache/MCacheFile.h"
+#include "cache/ThumbnailFile.h"
 #include "cache/UniqueName.h"
 #include "core/Cancel.h"
 #include "core/DosDateTime.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
+#include "readers/Orientation.h"
 #include "readers/Rwimage.h"
 #include "scanner/FileThumbnail.h"
 
@@ -286,11 +288,28 @@ bool MScanIcon::LookupCached(ScanJob& job) {
     std::string image_path;
     if (!FindCachedImage(job.Entry, image_path)) return false;
     try {
-        job.Bitmap = Dib::LoadFromFile(image_path);
+        ThumbnailFile cached = LoadThumbnailFile(image_path);
+        // A photograph's thumbnail from before orientation tags were honoured may lie on its
+        // side: it is made again.
+        if (!cached.Upright && HonoursOrientation(FormatKey(job.Entry.Path))) {
+            DropStaleRecord(image_path);
+            return false;
+        }
+        job.Bitmap = std::move(cached.Bitmap);
     } catch (const Exception&) {
         job.Bitmap = Dib();  // a hit without a readable image: the entry keeps its icon
     }
     return true;
+}
+
+void MScanIcon::DropStaleRecord(const std::string& imagePath) {
+    auto lock = Cache->Lock();
+    const std::string directory = Cache->Directory();
+    if (imagePath.compare(0, directory.size(), directory) != 0) return;  // directory changed
+    const int pos = Cache->IndexOfImageFile(imagePath.substr(directory.size()));
+    if (pos < 0) return;
+    Cache->Delete(pos);
+    ::unlink(imagePath.c_str());
 }
 
 void MScanIcon::CacheStore() {
@@ -311,7 +330,7 @@ void MScanIcon::StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail) {
     try {
         path = CreateUniqueTempFile(Cache->Directory(), MCacheFileManager::kImageFilePrefix);
         record->ImageFile = path.substr(path.rfind('/') + 1);
-        thumbnail.SaveToFile(path);
+        SaveThumbnailFile(thumbnail, path);
     } catch (const Exception& error) {
         // No record; a part-written file would only take room that is already short.
         if (!path.empty()) ::unlink(path.c_str());

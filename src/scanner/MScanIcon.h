@@ -95,6 +95,7 @@ class MScanIcon : public WorkerThread {
     bool MakeJobThumbnail(ScanJob& job);
     bool LookupCached(ScanJob& job);
     bool FindCachedImage(const EntrySnapshot& entry, std::string& imagePath);
+    void DropStaleRecord(const std::string& imagePath);
     void StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail);
 
     std::mutex visible_mutex_;

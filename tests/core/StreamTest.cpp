@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/Stream.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 
 #include "core/Exception.h"
+#include "core/Stream.h"
 
 namespace pixelary {
 namespace {
@@ -52,6 +56,24 @@ TEST(FileStream, RoundTripAndErrorsNameThePath) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos);
     }
     EXPECT_THROW(FileStream((dir / "no/such/dir").string(), FileMode::Create), EFCreateError);
+    std::filesystem::remove_all(dir);
+}
+
+// A FIFO named like a picture (put there after the folder was listed) is refused at once: opening
+// it used to wait for a writer for ever.
+TEST(FileStream, RefusesAFifoWithoutBlocking) {
+    const auto dir = std::filesystem::temp_directory_path() / "pixelary-fifo-test";
+    std::filesystem::create_directories(dir);
+    const std::string fifo = (dir / "photo.bmp").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto open = std::async(std::launch::async, [&] {
+        EXPECT_THROW(FileStream(fifo, FileMode::OpenRead), EFOpenError);
+    });
+    const bool blocked = open.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
+    if (blocked) ::close(::open(fifo.c_str(), O_WRONLY));  // lets the blocked open go on
+    open.wait();
+    EXPECT_FALSE(blocked) << "opening the FIFO blocked";
+    EXPECT_THROW(FileStream("/dev/zero", FileMode::OpenRead), EFOpenError);
     std::filesystem::remove_all(dir);
 }
 

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Photo CD and EPS reads, and hostile files handed to every decoder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 
 #include "TestSupport.h"
 #include "codecs/CodecAbi.h"
@@ -280,6 +284,25 @@ TEST(HostileFiles, TruncatedFixturesNeverCrash) {
                 EXPECT_EQ(c.image.Picture().Bitmap().Width(), width) << entry.path() << " " << cut;
             }
         }
+    }
+}
+
+// A FIFO named like a picture is refused by every format's open at once instead of waiting for a
+// writer; a device is refused too instead of being read without end.
+TEST(HostileFiles, FifosAndDevicesAreRefusedWithoutBlocking) {
+    TempFolder folder;
+    Component c;
+    for (const char* ext : {".jpg", ".png", ".gif", ".tif", ".bmp", ".pcx", ".tga", ".pcd"}) {
+        const std::string fifo = folder.File(std::string("pipe") + ext);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        auto load = std::async(std::launch::async, [&] { return c.Load(fifo); });
+        const bool blocked = load.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
+        if (blocked) ::close(::open(fifo.c_str(), O_WRONLY));  // lets the blocked open go on
+        EXPECT_FALSE(load.get()) << ext;
+        EXPECT_FALSE(blocked) << ext << ": opening the FIFO blocked";
+        const std::string device = folder.File(std::string("zero") + ext);
+        std::filesystem::create_symlink("/dev/zero", device);
+        EXPECT_FALSE(c.Load(device)) << ext;
     }
 }
 

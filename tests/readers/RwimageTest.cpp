@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "ReaderTestSupport.h"
@@ -317,6 +319,39 @@ TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
     EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);
     EXPECT_EQ(CreateDiskImage("photo.jpg", ""), nullptr);
     EXPECT_EQ(asked.size(), 1u);
+}
+
+// A file cut short after its reader checked the header against the whole file (another program
+// still writing it, or truncating it): every own reader raises its read error or delivers what it
+// got; nothing reads past what it has.
+TEST(CreateDiskImage, FilesCutShortWhileTheirRowsAreReadAreRefusedCleanly) {
+    test::TempDir dir;
+    int readersRun = 0;
+    for (const char* format : {"bmp", "tga", "pcx", "tif", "psd"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(test::Fixture(format))) {
+            const std::string extension = entry.path().extension().string();
+            if (extension.size() < 2 || extension.substr(1) != format) continue;
+            const auto size = static_cast<std::int64_t>(entry.file_size());
+            for (std::int64_t cut : {std::int64_t{0}, size / 4, size / 2, size - 1}) {
+                const std::string path = dir.File("cut" + extension);
+                std::filesystem::copy_file(entry.path(), path,
+                                           std::filesystem::copy_options::overwrite_existing);
+                std::unique_ptr<MDiskImage> reader = CreateDiskImage(path, format);
+                if (!reader) break;  // refused whole: other tests pin that down
+                ASSERT_EQ(::truncate(path.c_str(), cut), 0);
+                ++readersRun;
+                try {
+                    const Dib thumbnail = test::Decode(*reader, 20, 15);
+                    EXPECT_EQ(thumbnail.Width(), 20);
+                } catch (const Exception&) {
+                    // the read error is the expected refusal
+                } catch (const std::exception& error) {
+                    ADD_FAILURE() << entry.path() << " cut at " << cut << ": " << error.what();
+                }
+            }
+        }
+    }
+    EXPECT_GT(readersRun, 100);
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
+#include "../support/Quarters.h"
 #include "../support/TempDir.h"
 #include "core/Dib.h"
 
@@ -58,6 +61,59 @@ TEST(PixthumbFolder, ColdWarmAndReloadRuns) {
     EXPECT_EQ(status, 2);
     RunPixthumb("--folder " + dir.Slash() + "missing", &status);
     EXPECT_EQ(status, 1);
+}
+
+std::vector<std::string> ThumbnailFiles(const std::string& cache) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(cache)) {
+        if (entry.path().extension() == ".TMP") files.push_back(entry.path().string());
+    }
+    return files;
+}
+
+// What a thumbnail file of an earlier version looks like: nothing in the BMP header's reserved
+// field.
+void ClearReservedField(const std::string& file) {
+    std::fstream bmp(file, std::ios::in | std::ios::out | std::ios::binary);
+    bmp.seekp(6);
+    bmp.write("\0\0\0\0", 4);
+}
+
+// Thumbnails cached before photographs were turned upright are made again, JPEG and TIFF ones
+// only; the new ones are upright and stay cached.
+TEST(PixthumbFolder, PhotographThumbnailsOfEarlierVersionsAreMadeAgain) {
+    TempDir dir;
+    const std::string pics = dir.Slash() + "pics/";
+    const std::string cache = dir.Slash() + "cache";
+    std::filesystem::create_directory(pics);
+    std::filesystem::create_directory(cache);
+    const std::string data = PIXELARY_TEST_DATA;
+    std::filesystem::copy_file(data + "/jpg/orient-6.jpg", pics + "photo.jpg");
+    std::filesystem::copy_file(data + "/tif/orient-2.tif", pics + "scan.tif");
+    Dib(120, 90, 24).SaveToFile(pics + "drawing.bmp");
+    const std::string args = "--folder " + pics + " --cache " + cache;
+    int status = -1;
+    std::string out = RunPixthumb(args, &status);
+    ASSERT_TRUE(Says(out, "thumbnails made: 3")) << out;
+    for (const std::string& file : ThumbnailFiles(cache)) ClearReservedField(file);
+
+    out = RunPixthumb(args, &status);
+    EXPECT_TRUE(Says(out, "thumbnails made: 2")) << out;
+    EXPECT_TRUE(Says(out, "cache hits: 1")) << out;
+    out = RunPixthumb(args, &status);
+    EXPECT_TRUE(Says(out, "thumbnails made: 0")) << out;
+    EXPECT_TRUE(Says(out, "cache hits: 3")) << out;
+    // The stale files went with their records; the photograph's new thumbnail is upright.
+    const std::vector<std::string> files = ThumbnailFiles(cache);
+    ASSERT_EQ(files.size(), 3u);
+    int portraits = 0;
+    for (const std::string& file : files) {
+        const Dib thumbnail = Dib::LoadFromFile(file);
+        if (thumbnail.Width() >= thumbnail.Height()) continue;
+        ++portraits;
+        EXPECT_EQ(testing::CornersOf(thumbnail), testing::kUprightCorners[6]);
+    }
+    EXPECT_EQ(portraits, 1);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codecs/CodecAbi.h"
+#include "core/RegularFile.h"
 
 // Visibility of the C entries a module exports.
 #define PIX_EXPORT extern "C" __attribute__((visibility("default")))
@@ -143,7 +145,10 @@ void CheckWriteArgs(const char* path, const PixWriteArgs* args);
 // A stdio file closed on scope exit.
 class File {
   public:
-    File(const char* path, const char* mode) : file_(std::fopen(path, mode)) {}
+    // Reading ("rb") opens regular files only, and never blocks in the open.
+    File(const char* path, const char* mode)
+        : file_(std::string_view(mode) == "rb" ? pixelary::OpenRegularFileStream(path)
+                                               : std::fopen(path, mode)) {}
     ~File() {
         if (file_) std::fclose(file_);
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "codecs/common/TiffIo.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,7 +30,14 @@ TIFFOpenOptions* TiffHandle::NewOptions() {
 
 TiffHandle::TiffHandle(const char* path, const char* mode) {
     TIFFOpenOptions* options = NewOptions();
-    tiff_ = TIFFOpenExt(path, mode, options);
+    if (mode[0] == 'r') {
+        // libtiff closes the descriptor with the handle, but not when the open fails.
+        const int fd = pixelary::OpenRegularFile(path);
+        tiff_ = fd < 0 ? nullptr : TIFFFdOpenExt(fd, path, mode, options);
+        if (fd >= 0 && !tiff_) ::close(fd);
+    } else {
+        tiff_ = TIFFOpenExt(path, mode, options);
+    }
     TIFFOpenOptionsFree(options);
     if (!tiff_) {
         File probe(path, "rb");
@@ -215,13 +224,23 @@ void PutCompositedRow(const std::uint32_t* src, std::uint32_t width, std::uint8_
     for (std::uint32_t x = 0; x < width; ++x) PutComposited(src[x], row + 3 * x);
 }
 
+// The orientation the file's rows are stored in. Asking libtiff's RGBA decoding for exactly
+// this one makes it flip nothing, so every path delivers the rows as stored, top row first, like
+// the scanline paths; turning the picture upright is the caller's business.
+int StoredOrientation(TIFF* tif) {
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    return orientation;
+}
+
 Image ReadRgba(TIFF* tif, const Layout& l, Progress& progress) {
     char message[1024];
     if (!TIFFRGBAImageOK(tif, message)) Fail(PIX_ERR_UNSUPPORTED);
     Image image;
     image.Allocate(static_cast<int>(l.width), static_cast<int>(l.height), 24);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(l.width) * l.height);
-    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0)) {
+    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), StoredOrientation(tif),
+                                   0)) {
         Fail(PIX_ERR_CORRUPT);
     }
     for (int y = 0; y < image.height; ++y) {
@@ -233,12 +252,8 @@ Image ReadRgba(TIFF* tif, const Layout& l, Progress& progress) {
 }
 
 // Rows per band when decoding band by band: one strip or one row of tiles, or none (0) when
-// that band would be too large or the picture is not stored top row first, so that bands
-// would come out flipped.
+// that band would be too large.
 std::uint32_t BandRows(TIFF* tif, const Layout& l) {
-    std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
-    if (orientation != ORIENTATION_TOPLEFT) return 0;
     std::uint32_t rows = 0;
     if (TIFFIsTiled(tif)) {
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &rows);
@@ -267,7 +282,7 @@ Image ReadRgbaBands(TIFF* tif, const Layout& l, std::uint32_t band, const Sample
         Fail(PIX_ERR_UNSUPPORTED);
     }
     decoder.begun = true;
-    decoder.image.req_orientation = ORIENTATION_TOPLEFT;
+    decoder.image.req_orientation = static_cast<std::uint16_t>(StoredOrientation(tif));
     const RowPicker picker(static_cast<int>(l.height), target);
     Image image;
     image.Allocate(static_cast<int>(l.width), picker.Rows(), 24);

@@ -137,7 +137,10 @@ void UnpackRow(const Image& image, int y, std::vector<GifPixelType>& line) {
 Image ReadGif(const char* path, Progress& progress, const PixReadArgs* args) {
     int error = 0;
     GifReadHandle h;
-    h.gif = DGifOpenFileName(path, &error);
+    // giflib closes the descriptor, also when the open fails.
+    const int fd = pixelary::OpenRegularFile(path);
+    if (fd < 0) Fail(PIX_ERR_OPEN);
+    h.gif = DGifOpenFileHandle(fd, &error);
     if (!h.gif) Fail(error == D_GIF_ERR_OPEN_FAILED ? PIX_ERR_OPEN : PIX_ERR_FORMAT);
     CheckSize(std::max(h.gif->SWidth, 1), std::max(h.gif->SHeight, 1));
     int transparent = kNoTransparency;

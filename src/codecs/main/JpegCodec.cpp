@@ -6,6 +6,7 @@
 #include <cstdio>
 // clang-format off
 #include <jpeglib.h>
+#include <jerror.h>
 // clang-format on
 
 #include <csetjmp>
@@ -87,17 +88,75 @@ void CmykRow(const JSAMPLE* cmyk, std::uint8_t* bgr, int width, bool inverted) {
 struct JpegBuffers {
     std::vector<JSAMPLE> row;                // one row of inks, or a row that is not kept
     std::vector<std::uint32_t> greyPalette;  // 256 grey levels
+    std::vector<JOCTET> input;               // the file's bytes on their way to the decoder
 };
+
+// libjpeg-turbo's fast Huffman decoding runs only while a few kilobytes of the file are buffered
+// (512 bytes a block of an MCU); the stdio source reads 4 KiB at a time, so most of a colour
+// picture went through the slow path. This source reads 64 KiB at a time.
+constexpr std::size_t kInputChunk = 64 * 1024;
+
+struct FileSource {
+    jpeg_source_mgr manager;
+    std::FILE* file;
+    JOCTET* buffer;
+};
+
+void InitFileSource(j_decompress_ptr) {}
+void TermFileSource(j_decompress_ptr) {}
+
+boolean FillFileSource(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<FileSource*>(info->src);
+    std::size_t count = std::fread(source->buffer, 1, kInputChunk, source->file);
+    if (count == 0) {
+        // A truncated file ends as if its end-of-image marker followed, as libjpeg's own
+        // sources do: what was decoded so far is kept.
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        count = 2;
+    }
+    source->manager.next_input_byte = source->buffer;
+    source->manager.bytes_in_buffer = count;
+    return TRUE;
+}
+
+void SkipFileSource(j_decompress_ptr info, long count) {
+    jpeg_source_mgr& manager = *info->src;
+    while (count > static_cast<long>(manager.bytes_in_buffer)) {
+        count -= static_cast<long>(manager.bytes_in_buffer);
+        manager.fill_input_buffer(info);
+    }
+    if (count > 0) {
+        manager.next_input_byte += count;
+        manager.bytes_in_buffer -= static_cast<std::size_t>(count);
+    }
+}
+
+void UseFileSource(JpegReader& r, FileSource& source, std::FILE* file, JpegBuffers& buffers) {
+    buffers.input.resize(kInputChunk);
+    source.manager.init_source = InitFileSource;
+    source.manager.fill_input_buffer = FillFileSource;
+    source.manager.skip_input_data = SkipFileSource;
+    source.manager.resync_to_restart = jpeg_resync_to_restart;
+    source.manager.term_source = TermFileSource;
+    source.manager.next_input_byte = nullptr;
+    source.manager.bytes_in_buffer = 0;
+    source.file = file;
+    source.buffer = buffers.input.data();
+    r.info.src = &source.manager;
+}
 
 // With a sampling target from the host the picture is decoded at the largest DCT reduction that
 // still covers the target, and only the rows the sampling uses are kept.
 bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, JpegBuffers& buffers,
                 Progress& progress, const PixReadArgs* direct) {
+    FileSource source{};
     if (setjmp(r.error.jump)) return false;
     jpeg_create_decompress(&r.info);
     r.created = true;
     r.info.progress = &r.monitor;
-    jpeg_stdio_src(&r.info, file);
+    UseFileSource(r, source, file, buffers);
     jpeg_read_header(&r.info, TRUE);
     CheckSize(r.info.image_width, r.info.image_height);
     const J_COLOR_SPACE space = r.info.jpeg_color_space;
@@ -124,9 +183,17 @@ bool DecodeJpeg(std::FILE* file, JpegReader& r, Image& image, JpegBuffers& buffe
     while (r.info.output_scanline < r.info.output_height) {
         const int y = static_cast<int>(r.info.output_scanline);
         const int kept = picker.DestinationOf(y);
-        JSAMPROW row = inks || kept < 0 ? buffers.row.data() : image.Row(kept);
+        if (kept < 0) {
+            // Rows the thumbnail does not sample are entropy-decoded only.
+            int skipped = 1;
+            while (y + skipped < height && picker.DestinationOf(y + skipped) < 0) ++skipped;
+            jpeg_skip_scanlines(&r.info, static_cast<JDIMENSION>(skipped));
+            progress.Rows(y + skipped, height);
+            continue;
+        }
+        JSAMPROW row = inks ? buffers.row.data() : image.Row(kept);
         jpeg_read_scanlines(&r.info, &row, 1);
-        if (inks && kept >= 0) {
+        if (inks) {
             CmykRow(buffers.row.data(), image.Row(kept), image.width, r.info.saw_Adobe_marker);
         }
         progress.Rows(y + 1, height);
