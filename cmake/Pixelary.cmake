@@ -17,12 +17,14 @@ if(NOT TARGET tsan_tests)
 endif()
 
 # pixelary_gtest(NAME [TSAN] SOURCES ... LIBS ...): one GoogleTest executable registered with ctest.
-# Tests find committed fixtures under PIXELARY_TEST_DATA and the built program folder (tools,
-# codec modules, data folders) under PIXELARY_BIN_DIR.
+# Every test links the helpers of tests/support. Tests find committed fixtures under
+# PIXELARY_TEST_DATA and the built program folder (tools, codec modules, data folders) under
+# PIXELARY_BIN_DIR.
 function(pixelary_gtest name)
   cmake_parse_arguments(ARG "TSAN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} pixelary_test_support GTest::gtest
+    GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     PIXELARY_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     PIXELARY_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")

@@ -26,7 +26,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "package test: no computed dependencies"; exit 1; }
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-jpeg=$(find tests/data/imaging/jpeg -name '*.jpg' | sort | head -n 1)
+jpeg=$(find tests/data/imaging/jpg -name '*.jpg' | sort | head -n 1)
 /usr/bin/pixthumb "$jpeg" "$work/thumb.bmp"
 [ -s "$work/thumb.bmp" ]
 status=0

@@ -11,7 +11,8 @@
 #include <random>
 #include <string>
 
-#include "readers/Rwlib.h"
+#include "readers/Rwimage.h"
+#include "services/Services.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ std::string PhotographFile(int megapixels) {
 // box (the scanner's reduced decode).
 void Thumbnail(benchmark::State& state, std::optional<SamplingBox> box) {
     const std::string path = PhotographFile(static_cast<int>(state.range(0)));
-    RegisterLibraryReader();
+    InstallServices(ServiceOptions{});
     for (auto _ : state) {
         auto reader = CreateDiskImage(path, "jpg", box);
         if (!reader) {

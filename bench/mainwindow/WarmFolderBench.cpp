@@ -18,8 +18,7 @@
 #include "cache/MCacheFile.h"
 #include "core/Dib.h"
 #include "mainwindow/Main.h"
-#include "platform/LinuxShell.h"
-#include "platform/LocaleCollation.h"
+#include "services/qt/QtServices.h"
 
 using namespace pixelary;
 
@@ -69,11 +68,12 @@ int main(int argc, char* argv[]) {
     ::setenv("XDG_DATA_HOME", (home.path() + "/.local/share").toLocal8Bit().constData(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    platform::ShellRoots roots;
-    roots.Home = home.path().toStdString();
-    roots.Volumes = {"/"};
-    shell::SetShell(std::make_shared<platform::LinuxShell>(roots));
-    platform::InstallLocaleCompare();
+    QtServiceOptions services;
+    services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
+    services.roots.emplace();
+    services.roots->Home = home.path().toStdString();
+    services.roots->Volumes = {"/"};
+    InstallQtServices(services);
 
     const QString folder = home.path() + "/photos";
     const QString elsewhere = home.path() + "/elsewhere";

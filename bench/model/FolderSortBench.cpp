@@ -15,8 +15,7 @@
 #include <string>
 
 #include "model/MExplorerItem.h"
-#include "platform/LinuxShell.h"
-#include "platform/LocaleCollation.h"
+#include "services/qt/QtServices.h"
 
 namespace {
 
@@ -33,11 +32,13 @@ class Fixture {
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         root_ = pattern;
         for (int i = 0; i < kEntries; ++i) MakeEntry(i);
-        pixelary::platform::ShellRoots roots;
-        roots.Home = root_;
-        roots.Volumes = {"/"};
-        pixelary::shell::SetShell(std::make_shared<pixelary::platform::LinuxShell>(roots));
-        pixelary::platform::InstallLocaleCompare();
+        pixelary::QtServiceOptions services;  // the namespace only: no picture is read
+        services.base.libraryReader = false;
+        services.metafiles = false;
+        services.roots.emplace();
+        services.roots->Home = root_;
+        services.roots->Volumes = {"/"};
+        pixelary::InstallQtServices(services);
     }
     ~Fixture() { std::filesystem::remove_all(root_); }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "imaging/PixImage.h"
+#include "services/Services.h"
 
 namespace {
 
@@ -34,6 +35,12 @@ Harness& Shared() {
 }
 
 }  // namespace
+
+// The component is driven directly, not through the readers' fallback.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    pixelary::InstallServices({.libraryReader = false});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Harness& h = Shared();

@@ -7,12 +7,16 @@
 #include <cstdint>
 
 #include "common/ThumbnailInput.h"
-#include "metafile/MetafileLoader.h"
+#include "services/qt/QtServices.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication application(*argc, *argv);
-    pixelary::metafile::InstallMetafileLoader();
+    // The metafile reader and its player only: no namespace, no image component.
+    pixelary::QtServiceOptions services;
+    services.base.libraryReader = false;
+    services.platform = false;
+    pixelary::InstallQtServices(services);
     return 0;
 }
 

@@ -7,6 +7,13 @@
 #include <cstdint>
 
 #include "common/ThumbnailInput.h"
+#include "services/Services.h"
+
+// The own readers only: a file they refuse must not reach the image component.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    pixelary::InstallServices({.libraryReader = false});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pixelary::fuzz::ThumbnailOf(data, size, PIXELARY_FUZZ_EXTENSION);

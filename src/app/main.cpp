@@ -13,10 +13,8 @@
 #include <QWidget>
 
 #include "mainwindow/Strings.h"
-#include "metafile/MetafileLoader.h"
-#include "platform/LinuxShell.h"
 #include "platform/QuitSignals.h"
-#include "readers/Rwlib.h"
+#include "services/qt/QtServices.h"
 
 namespace {
 
@@ -39,10 +37,11 @@ void CloseMainWindow(pixelary::TMainForm& form) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Glimmora"));
-    pixelary::platform::InstallPlatform(pixelary::kInterfaceLanguage);
+    pixelary::QtServiceOptions services;
+    services.interfaceLanguage = pixelary::kInterfaceLanguage;
     // The image library's codec modules are looked for beside the program first.
-    pixelary::RegisterLibraryReader(QCoreApplication::applicationDirPath().toStdString());
-    pixelary::metafile::InstallMetafileLoader();
+    services.base.moduleFolder = QCoreApplication::applicationDirPath().toStdString();
+    pixelary::InstallQtServices(services);
     pixelary::TMainForm form;
     // Without a window manager a maximised window would keep its design size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -2,14 +2,15 @@
 #include "imaging/PixImage.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <map>
+#include <string_view>
 
 #include "codecs/CodecAbi.h"
+#include "core/PictureFormats.h"
 
 namespace pixelary {
 
@@ -23,15 +24,9 @@ constexpr std::uint16_t kMaxPercent = 100;
 std::mutex g_sink_mutex;
 TMessageSink g_sink;
 
-// Upper-cased extension (with its dot) to read entry.
-const std::map<std::string, std::string>& ReadEntries() {
-    static const std::map<std::string, std::string> entries = {
-        {".BMP", "read_bmp"},  {".PNG", "read_png"}, {".GIF", "read_gif"}, {".TIF", "read_tif"},
-        {".TIFF", "read_tif"}, {".TGA", "read_tga"}, {".PCX", "read_pcx"}, {".EPS", "read_eps"},
-        {".PCD", "read_pcd"},  {".DXF", "read_dxf"}, {".JPG", "read_jpg"}, {".JPEG", "read_jpg"},
-        {".JPE", "read_jpg"},  {".JFIF", "read_jpg"}};
-    return entries;
-}
+// The format keys the codec modules read; each has the read entry "read_" + key.
+constexpr std::array<std::string_view, 10> kReadableKeys = {"bmp", "png", "gif", "tif", "tga",
+                                                            "pcx", "eps", "pcd", "dxf", "jpg"};
 
 const char* WriteEntry(TSaveFormat format) {
     switch (format) {
@@ -254,10 +249,12 @@ int TPixImage::TiffCompressionCode(TTifCompress compress) {
 }
 
 std::string TPixImage::ReadEntryFor(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const auto found = ReadEntries().find(extension);
-    return found == ReadEntries().end() ? std::string() : found->second;
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (extension.empty()) return {};
+    const std::string key = NormaliseExtension(extension);
+    const bool readable =
+        std::find(kReadableKeys.begin(), kReadableKeys.end(), key) != kReadableKeys.end();
+    return readable ? "read_" + key : std::string();
 }
 
 TCodecModule& TPixImage::ModuleFor(const std::string& entry) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QStatusBar>
@@ -10,6 +11,15 @@
 class QPainter;
 
 namespace pixelary {
+
+// Shows a cursor (busy, wait) over the whole program while alive.
+class CursorGuard {
+  public:
+    explicit CursorGuard(Qt::CursorShape shape) { QGuiApplication::setOverrideCursor(shape); }
+    ~CursorGuard() { QGuiApplication::restoreOverrideCursor(); }
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+};
 
 // A background tile shipped beside the program (in "tiles"), or a plain tile of the fallback
 // tone when it is missing.

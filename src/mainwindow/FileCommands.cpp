@@ -25,7 +25,7 @@
 #include "mainwindow/Strings.h"
 #include "mainwindow/ThumbnailView.h"
 #include "model/MExplorerItem.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 #include "settings/Settings.h"
 
 namespace pixelary {

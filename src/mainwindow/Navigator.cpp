@@ -6,7 +6,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QToolButton>
 #include <QUrl>
@@ -35,15 +34,6 @@ QString MenuCaption(const QString& name) {
 QString HistoryName(const QAction* item) {
     return item->data().toString();
 }
-
-// Shows a cursor while alive.
-class CursorGuard {
-  public:
-    explicit CursorGuard(Qt::CursorShape shape) { QGuiApplication::setOverrideCursor(shape); }
-    ~CursorGuard() { QGuiApplication::restoreOverrideCursor(); }
-    CursorGuard(const CursorGuard&) = delete;
-    CursorGuard& operator=(const CursorGuard&) = delete;
-};
 
 }  // namespace
 

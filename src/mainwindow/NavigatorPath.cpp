@@ -12,8 +12,8 @@
 #include "model/MExplorerItem.h"
 #include "model/MFolderPath.h"
 #include "model/MWalkQueue.h"
-#include "platform/ItemIdList.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ItemIdList.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary {
 namespace {

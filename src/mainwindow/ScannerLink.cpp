@@ -18,8 +18,8 @@
 #include "mainwindow/ThumbnailView.h"
 #include "model/MExplorerItem.h"
 #include "readers/ThumbnailSize.h"
-#include "scanner/HandOverPump.h"
 #include "scanner/MScanIcon.h"
+#include "scanner/qt/HandOverPump.h"
 
 namespace pixelary {
 namespace {

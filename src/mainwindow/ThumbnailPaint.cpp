@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail view's painting: tiles, cells with their frames, pictures and names, and the
 // status counts made on every paint.
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -18,15 +17,6 @@ const QColor kNavy(0, 0, 128);
 const QColor kGrey(128, 128, 128);
 const QColor kNameBlue(0, 0, 255);
 constexpr std::uint32_t kFolderAndFileSystem = shell::SFGAO_FOLDER | shell::SFGAO_FILESYSTEM;
-
-// Shows a busy cursor while alive.
-class CursorGuard {
-  public:
-    explicit CursorGuard(Qt::CursorShape shape) { QGuiApplication::setOverrideCursor(shape); }
-    ~CursorGuard() { QGuiApplication::restoreOverrideCursor(); }
-    CursorGuard(const CursorGuard&) = delete;
-    CursorGuard& operator=(const CursorGuard&) = delete;
-};
 
 QString DisplayName(const MExplorerItem& entry) {
     return QString::fromStdString(entry.GetDisplayName(shell::SHGDN_NORMAL));

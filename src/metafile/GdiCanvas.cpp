@@ -3,12 +3,16 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/Dib.h"
 #include "core/Exception.h"
+
+// Defined beside the metafile loader.
+Q_DECLARE_LOGGING_CATEGORY(lcMetafile)
 
 namespace pixelary::metafile {
 
@@ -85,7 +89,6 @@ void GdiCanvas::SetMapMode(int mode) {
 void GdiCanvas::SetWindowExt(QSizeF extent) {
     if (extent.width() == 0 || extent.height() == 0) return;
     state_.window_ext = extent;
-    window_ext_set_ = true;
 }
 
 void GdiCanvas::SetViewportExt(QSizeF extent) {
@@ -671,7 +674,8 @@ QImage ImageFromPackedDib(std::span<const std::uint8_t> info, std::span<const st
             for (int x = 0; x < dib.Width(); ++x) row[x] = 0xFF000000u | dib.PixelRgb(x, y);
         }
         return image;
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        qCDebug(lcMetafile) << "bitmap record skipped:" << error.what();
         return {};
     }
 }

@@ -80,8 +80,6 @@ class GdiCanvas {
     void SetWorldTransform(const QTransform& world) { state_.world = world; }
     // mode: 1 identity, 2 left multiply, 3 right multiply, 4 set.
     void ModifyWorldTransform(const QTransform& xform, std::uint32_t mode);
-    QSizeF WindowExt() const { return state_.window_ext; }
-    bool HasWindowExt() const { return window_ext_set_; }
 
     // Attributes.
     void SetBkMode(int mode) { state_.bk_opaque = mode == 2; }
@@ -181,7 +179,6 @@ class GdiCanvas {
     std::uint32_t lowest_free_ = 0;  // no classic-metafile slot below it is free
     QPointF current_;
     bool in_path_ = false;
-    bool window_ext_set_ = false;
     QPainterPath path_;
     bool measuring_ = false;
     std::optional<QRectF> drawn_;

@@ -5,7 +5,7 @@
 
 #include "model/MItem.h"
 #include "model/MPidl.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary {
 
@@ -28,9 +28,6 @@ class MFolderPath : public MItem {
     void AppendLevel(shell::FolderPtr folder, shell::IdList list);
     // Destroys the last level unless this is the only one.
     void RemoveLastLevel();
-
-    const shell::FolderPtr& LevelFolder() const { return level_folder_; }
-    const MPidl& LevelId() const { return *level_id_; }
 
   private:
     const MFolderPath* Level(int i) const;

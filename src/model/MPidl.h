@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "model/MItem.h"
-#include "platform/ItemIdList.h"
+#include "platform/api/ItemIdList.h"
 
 namespace pixelary {
 

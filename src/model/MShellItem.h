@@ -7,7 +7,7 @@
 
 #include "model/MItem.h"
 #include "model/MPidl.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary {
 
@@ -62,7 +62,6 @@ class MShellItem : public MPidl {
         cursor_index_ = -1;
         cursor_ = nullptr;
     }
-    void SetParentFolder(shell::FolderPtr folder) { parent_folder_ = std::move(folder); }
 
   private:
     void FromAbsoluteList(const shell::FolderPtr& desktop, shell::IdList absolute);

@@ -461,11 +461,15 @@ std::optional<shell::IdList> LinuxShell::GetSpecialFolderLocation(int code) {
     }
 }
 
+void InstallPlatform(ShellRoots roots) {
+    shell::SetShell(std::make_shared<LinuxShell>(std::move(roots)));
+    InstallLocaleCompare();
+}
+
 void InstallPlatform(const std::string& interfaceLanguage) {
     ShellRoots roots = ShellRoots::FromSystem();
     roots.Names = VirtualFolderNames::ForLanguage(interfaceLanguage);
-    shell::SetShell(std::make_shared<LinuxShell>(std::move(roots)));
-    InstallLocaleCompare();
+    InstallPlatform(std::move(roots));
 }
 
 void InstallPlatform() {

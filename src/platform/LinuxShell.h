@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary::platform {
 
@@ -59,8 +59,10 @@ class LinuxShell : public shell::Shell {
     std::shared_ptr<const ShellRoots> roots_;
 };
 
-// Installs the system's namespace and the locale text comparison for the whole process; the
-// virtual folders are named in interfaceLanguage (a locale name such as "zh_TW").
+// Installs the namespace over roots and the locale text comparison for the whole process.
+void InstallPlatform(ShellRoots roots);
+// The same over the system's roots, the virtual folders named in interfaceLanguage (a locale
+// name such as "zh_TW").
 void InstallPlatform(const std::string& interfaceLanguage);
 // The same with the virtual folders named in the system's language.
 void InstallPlatform();

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/Dib.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 
 namespace pixelary::platform {
 

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "core/Exception.h"
+#include "core/Log.h"
 #include "core/Stream.h"
 #include "readers/ByteOrder.h"
 
@@ -72,7 +73,9 @@ void MDiskEMFWMF::LoadPlaceable(MetafileLoader& loader) {
                                      bytes::U16LE(bytes.data() + kUnitsPerInchAt)};
         bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
         metafile_ = loader.FromWindowsMetafileBits(std::move(bytes), bounds);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        log::Debug(log::Category::Readers,
+                   FileName() + ": not a placeable metafile: " + error.what());
         metafile_.reset();
     }
 }

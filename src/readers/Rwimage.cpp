@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "core/Exception.h"
-#include "core/Text.h"
+#include "core/Log.h"
 #include "readers/Rwbmpdib.h"
 #include "readers/Rwemfwmf.h"
 #include "readers/Rwpcx.h"
@@ -22,7 +22,6 @@ namespace {
 
 constexpr std::int32_t kResolutionPerDpi = 254;  // resolution field / 254 = dots per inch
 constexpr std::int32_t kLineBufferSlack = 4;
-constexpr std::size_t kFormatKeyLength = 3;  // the scanner keys a file by its last three bytes
 
 using ReaderMaker = std::unique_ptr<MDiskImage> (*)(const std::string&, const std::string&);
 
@@ -31,48 +30,23 @@ std::unique_ptr<MDiskImage> Make(const std::string& path, const std::string& ext
     return std::make_unique<Reader>(path, extension);
 }
 
-// The picture extensions and how each is read: the format key the extension stands for (the
-// longer everyday spellings share the key of their format) and the own reader of that format, or
-// none when the library reader decodes it. An extension outside the table is no picture.
-struct PictureFormat {
-    std::string_view extension;
+// The formats an own reader decodes, by format key; the other picture formats go to the library
+// reader.
+struct OwnReader {
     std::string_view key;
-    ReaderMaker make;  // nullptr: the library reader
+    ReaderMaker make;
 };
-// clang-format off
-constexpr std::array kPictureFormats = {
-    PictureFormat{"bmp",  "bmp", &Make<MDiskBMPDIB>},
-    PictureFormat{"dib",  "dib", &Make<MDiskBMPDIB>},
-    PictureFormat{"wmf",  "wmf", &Make<MDiskEMFWMF>},
-    PictureFormat{"emf",  "emf", &Make<MDiskEMFWMF>},
-    PictureFormat{"jpg",  "jpg", nullptr},
-    PictureFormat{"jpeg", "jpg", nullptr},
-    PictureFormat{"jpe",  "jpg", nullptr},
-    PictureFormat{"jfif", "jpg", nullptr},
-    PictureFormat{"gif",  "gif", nullptr},
-    PictureFormat{"pcx",  "pcx", &Make<MDiskPCX>},
-    PictureFormat{"tga",  "tga", &Make<MDiskTGA>},
-    PictureFormat{"tif",  "tif", &Make<MDiskTIF>},
-    PictureFormat{"tiff", "tif", &Make<MDiskTIF>},
-    PictureFormat{"png",  "png", nullptr},
-    PictureFormat{"dxf",  "dxf", nullptr},
-    PictureFormat{"eps",  "eps", nullptr},
-    PictureFormat{"pcd",  "pcd", nullptr},
-    PictureFormat{"psd",  "psd", &Make<MDiskPSD>},
+constexpr std::array kOwnReaders = {
+    OwnReader{"bmp", &Make<MDiskBMPDIB>}, OwnReader{"dib", &Make<MDiskBMPDIB>},
+    OwnReader{"wmf", &Make<MDiskEMFWMF>}, OwnReader{"emf", &Make<MDiskEMFWMF>},
+    OwnReader{"pcx", &Make<MDiskPCX>},    OwnReader{"tga", &Make<MDiskTGA>},
+    OwnReader{"tif", &Make<MDiskTIF>},    OwnReader{"psd", &Make<MDiskPSD>},
 };
-// clang-format on
 
-const PictureFormat* FindFormat(std::string_view lowerExtension) {
-    const auto found = std::find_if(
-        kPictureFormats.begin(), kPictureFormats.end(),
-        [lowerExtension](const PictureFormat& f) { return f.extension == lowerExtension; });
-    return found == kPictureFormats.end() ? nullptr : &*found;
-}
-
-// An extension as the table holds it: one leading "." dropped, lower-cased.
-std::string LowerWithoutDot(std::string_view extension) {
-    if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
-    return text::ToLower(extension);
+ReaderMaker OwnReaderOf(std::string_view key) {
+    const auto found = std::find_if(kOwnReaders.begin(), kOwnReaders.end(),
+                                    [key](const OwnReader& reader) { return reader.key == key; });
+    return found == kOwnReaders.end() ? nullptr : found->make;
 }
 
 std::mutex g_library_mutex;
@@ -281,46 +255,24 @@ void Expand565(std::uint8_t* buffer, std::int32_t count) {
     });
 }
 
-std::string NormaliseExtension(const std::string& extension) {
-    std::string lower = LowerWithoutDot(extension);
-    const PictureFormat* format = FindFormat(lower);
-    return format != nullptr ? std::string(format->key) : lower;
-}
-
-std::string FormatKeyOfPath(const std::string& path) {
-    if (path.size() < kFormatKeyLength + 1) return {};
-    for (const PictureFormat& format : kPictureFormats) {
-        const std::size_t suffix = format.extension.size() + 1;
-        if (format.extension.size() <= kFormatKeyLength || path.size() < suffix) continue;
-        const std::string tail = text::ToLower(std::string_view(path).substr(path.size() - suffix));
-        if (tail.front() == '.' && std::string_view(tail).substr(1) == format.extension) {
-            return std::string(format.key);
-        }
-    }
-    return NormaliseExtension(path.substr(path.size() - kFormatKeyLength));
-}
-
-bool IsImageFileExt(const std::string& extension) {
-    return FindFormat(LowerWithoutDot(extension)) != nullptr;
-}
-
 namespace {
 
 std::unique_ptr<MDiskImage> CreateStoredImage(const std::string& path, const std::string& key,
                                               std::optional<SamplingBox> box) {
-    const PictureFormat* format = FindFormat(key);
-    if (format != nullptr && format->make != nullptr) {
+    if (const ReaderMaker make = OwnReaderOf(key)) {
         try {
-            return format->make(path, key);
-        } catch (const Exception&) {
+            return make(path, key);
+        } catch (const Exception& error) {
             // the own reader refused the file: the library reader may take it
+            log::Debug(log::Category::Readers, path + ": own reader refused: " + error.what());
         }
     }
     const SizedLibraryReaderFactory library = LibraryFactory();
     if (!library) return nullptr;
     try {
         return library(path, key, box);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        log::Debug(log::Category::Readers, path + ": library reader refused: " + error.what());
         return nullptr;
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Dib.h"
+#include "core/PictureFormats.h"
 #include "readers/Orientation.h"
 
 namespace pixelary {
@@ -120,21 +121,6 @@ class MDiskImage {
 // the buffer holds at least 3 * count bytes. 5-5-5 (bit 15 ignored) or 5-6-5 layout.
 void Expand555(std::uint8_t* buffer, std::int32_t count);
 void Expand565(std::uint8_t* buffer, std::int32_t count);
-
-// The format key of an extension: one leading "." dropped, lower-cased, and a longer spelling
-// of a picture format given that format's key ("JPEG", ".jpe" and "jfif" give "jpg", "tiff"
-// gives "tif"). Other extensions come back lower-cased.
-std::string NormaliseExtension(const std::string& extension);
-
-// The format key of a file path, as the scanner and pixthumb take it: a name ending in a picture
-// extension longer than three letters ("photo.jpeg", "scan.TIFF") gives that format's key;
-// otherwise the last three bytes, normalised, whatever precedes them ("photojpg" gives "jpg").
-// Empty for paths shorter than four bytes.
-std::string FormatKeyOfPath(const std::string& path);
-
-// True for the picture extensions, the longer spellings of jpg and tif included (one leading "."
-// dropped, case ignored).
-bool IsImageFileExt(const std::string& extension);
 
 // The box a thumbnail will be fitted into (ThumbnailSize). A reader told it before it reads may
 // decode the picture smaller, as long as the thumbnail sampled from it still covers the

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "core/Log.h"
+
 namespace pixelary {
 namespace {
 
@@ -68,6 +70,8 @@ void DecodePool::Run() {
             work_(*job);
         } catch (...) {
             // The work absorbs its own failures; anything else costs this entry its thumbnail.
+            log::Debug(log::Category::Scanner,
+                       job->Entry.Path + ": decoding failed: " + log::CurrentErrorText());
             job->Bitmap = Dib();
         }
         {

@@ -13,6 +13,7 @@
 #include "core/Cancel.h"
 #include "core/DosDateTime.h"
 #include "core/Exception.h"
+#include "core/Log.h"
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
 #include "readers/Orientation.h"
@@ -180,8 +181,11 @@ std::optional<EntrySnapshot> MScanIcon::FetchSnapshot(int index) {
     if (Terminated() || ScanFolder == nullptr) return std::nullopt;
     try {
         return ScanFolder->FileEntry(index);
-    } catch (const std::exception&) {
-        return std::nullopt;  // an entry that cannot be read keeps its icon; the scan goes on
+    } catch (const std::exception& error) {
+        // an entry that cannot be read keeps its icon; the scan goes on
+        log::Debug(log::Category::Scanner,
+                   "entry " + std::to_string(index) + " unreadable: " + error.what());
+        return std::nullopt;
     }
 }
 
@@ -193,7 +197,9 @@ void MScanIcon::StoreThumbnailAt(int index, const Dib& thumbnail) {
     if (Terminated() || thumbnail.IsEmpty() || ScanFolder == nullptr) return;
     try {
         ScanFolder->SetLargeImage(index, thumbnail);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        log::Debug(log::Category::Scanner,
+                   "thumbnail of entry " + std::to_string(index) + " not stored: " + error.what());
         return;  // the entry keeps its icon
     }
     view_.InvalidateItem(index);
@@ -246,9 +252,10 @@ bool MScanIcon::MakeJobThumbnail(ScanJob& job) {
             const CancelScope cancel([this] { return Terminated(); });
             job.Bitmap = MakeFileThumbnail(job.Entry.Path, key, BoxWidth, BoxHeight);
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Any failure, not only the program's own errors, costs this entry its thumbnail and
         // nothing more: the scan goes on with the next entry.
+        log::Debug(log::Category::Scanner, job.Entry.Path + ": no thumbnail: " + error.what());
         job.Bitmap = Dib();
         return false;
     }
@@ -296,7 +303,9 @@ bool MScanIcon::LookupCached(ScanJob& job) {
             return false;
         }
         job.Bitmap = std::move(cached.Bitmap);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        log::Debug(log::Category::Cache,
+                   image_path + ": cached thumbnail unreadable: " + error.what());
         job.Bitmap = Dib();  // a hit without a readable image: the entry keeps its icon
     }
     return true;
@@ -333,6 +342,8 @@ void MScanIcon::StoreInCache(const EntrySnapshot& entry, const Dib& thumbnail) {
         SaveThumbnailFile(thumbnail, path);
     } catch (const Exception& error) {
         // No record; a part-written file would only take room that is already short.
+        log::Debug(log::Category::Cache,
+                   entry.Path + ": thumbnail not cached: " + std::string(error.what()));
         if (!path.empty()) ::unlink(path.c_str());
         Cache->NoteWriteFailure(error.what());
         return;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/WorkerThread.h"
 
+#include "core/Log.h"
+
 namespace pixelary {
 
 WorkerThread::WorkerThread(HandOver& handOver) : hand_over_(handOver) {}
@@ -19,6 +21,7 @@ void WorkerThread::Run() {
         Execute();
     } catch (...) {
         // A worker's failure ends its thread; the owner only learns that it finished.
+        log::Debug(log::Category::Scanner, "worker thread ended by: " + log::CurrentErrorText());
     }
     finished_.store(true);
     hand_over_.Wake();

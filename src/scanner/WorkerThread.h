@@ -34,7 +34,6 @@ class WorkerThread {
     virtual void Execute() = 0;
     // Worker: runs call on the owner thread and waits for it.
     void Synchronize(const std::function<void()>& call) { hand_over_.Call(call); }
-    HandOver& HandOverQueue() { return hand_over_; }
 
   private:
     void Run();

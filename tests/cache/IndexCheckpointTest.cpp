@@ -7,10 +7,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "../support/TempDir.h"
 #include "cache/IndexCheckpoint.h"
 #include "cache/MCacheFile.h"
 #include "core/Exception.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -5,10 +5,10 @@
 #include <regex>
 #include <set>
 
-#include "../support/TempDir.h"
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
 #include "core/Exception.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

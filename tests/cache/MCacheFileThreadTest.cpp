@@ -6,10 +6,10 @@
 #include <set>
 #include <thread>
 
-#include "../support/TempDir.h"
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
 #include "core/Stream.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -8,7 +8,7 @@
 namespace pixelary {
 namespace {
 
-using test::TempFolder;
+using testing::TempDir;
 
 std::string Message(const std::function<void()>& call) {
     try {
@@ -40,30 +40,30 @@ TEST(CodecModuleBinding, MissingModuleGivesTheCantLoadText) {
 }
 
 TEST(CodecModuleBinding, ModuleUnderAnotherModulesNameIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     // The TIFF module installed under the main module's file name.
     std::filesystem::copy_file(std::string(PIXELARY_BIN_DIR) + "/" PIX_TIFF_MODULE_NAME,
                                folder.File(PIX_MAIN_MODULE_NAME));
     TCodecModule module(PIX_MAIN_MODULE_NAME);
-    EXPECT_EQ(Message([&] { module.Bind(folder.Path().string(), "read_bmp"); }), "Wrong dll Name");
+    EXPECT_EQ(Message([&] { module.Bind(folder.Path(), "read_bmp"); }), "Wrong dll Name");
     EXPECT_FALSE(module.IsLoaded());
 
     // Through the component: the load raises and leaves no picture.
     test::Component c;
-    c.image.ModuleFolder = folder.Path().string();
+    c.image.ModuleFolder = folder.Path();
     c.image.Picture().Bitmap() = test::Gradient(4, 4);
     EXPECT_EQ(Message([&] { c.image.SaveAsBMP(folder.File("x.bmp")); }), "Wrong dll Name");
 }
 
 TEST(CodecModuleBinding, ALibraryWithoutInitDllIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     // Any shared library that is no codec module, under a module's name.
     const std::string foreign =
         test::Run("ldconfig -p | awk '/libz.so.1 .*x86-64/ {print $NF; exit}'");
     if (foreign.empty()) GTEST_SKIP() << "no libz to stand in for a foreign library";
     std::filesystem::copy_file(foreign.substr(0, foreign.size() - 1), folder.File("pixdxf.so"));
     TCodecModule module("pixdxf.so");
-    EXPECT_EQ(Message([&] { module.Bind(folder.Path().string(), "read_dxf"); }), "Wrong dll Name");
+    EXPECT_EQ(Message([&] { module.Bind(folder.Path(), "read_dxf"); }), "Wrong dll Name");
 }
 
 TEST(CodecModuleBinding, MissingEntryFailsAndTheModuleStaysUsable) {

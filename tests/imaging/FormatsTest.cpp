@@ -12,11 +12,11 @@ namespace pixelary {
 namespace {
 
 using test::Component;
-using test::TempFolder;
+using testing::TempDir;
 
 class RoundTrip : public ::testing::Test {
   protected:
-    TempFolder folder;
+    TempDir folder;
     Component c;
     std::string path;
 
@@ -317,33 +317,33 @@ INSTANTIATE_TEST_SUITE_P(
         FixtureCase{"gif/animated.gif", F::pf8bit, 0},
         FixtureCase{"gif/transparent.gif", F::pf8bit, 0, 0, false},
         FixtureCase{"gif/interlaced.gif", F::pf8bit, 0},
-        FixtureCase{"jpeg/colour.jpg", F::pf24bit, 2}, FixtureCase{"jpeg/grey.jpg", F::pf8bit, 2},
-        FixtureCase{"jpeg/cmyk.jpg", F::pf24bit, 4},
-        FixtureCase{"jpeg/progressive.jpg", F::pf24bit, 2},
+        FixtureCase{"jpg/colour.jpg", F::pf24bit, 2}, FixtureCase{"jpg/grey.jpg", F::pf8bit, 2},
+        FixtureCase{"jpg/cmyk.jpg", F::pf24bit, 4},
+        FixtureCase{"jpg/progressive.jpg", F::pf24bit, 2},
         FixtureCase{"tga/rle.tga", F::pf24bit, 0}, FixtureCase{"tga/raw.tga", F::pf24bit, 0},
         FixtureCase{"tga/grey-rle.tga", F::pf8bit, 0},
         FixtureCase{"tga/colourmapped.tga", F::pf8bit, 0},
         FixtureCase{"pcx/true.pcx", F::pf24bit, 0}, FixtureCase{"pcx/pal8.pcx", F::pf8bit, 0},
         FixtureCase{"pcx/mono.pcx", F::pf1bit, 0}, FixtureCase{"pcx/planar16.pcx", F::pf4bit, 0},
-        FixtureCase{"tiff/lzw.tif", F::pf24bit, 0}, FixtureCase{"tiff/grey.tif", F::pf8bit, 0},
-        FixtureCase{"tiff/jpeg.tif", F::pf24bit, 2}, FixtureCase{"tiff/g4.tif", F::pf1bit, 0},
-        FixtureCase{"tiff/tiled-zip.tif", F::pf24bit, 0},
-        FixtureCase{"tiff/palette-packbits.tif", F::pf4bit, 0.5},
-        FixtureCase{"tiff/two-pages.tif", F::pf24bit, 0},
-        FixtureCase{"tiff/two-pages.tif", F::pf24bit, 0, 1},
-        FixtureCase{"tiff/cmyk.tif", F::pf24bit, 4}, FixtureCase{"tiff/rgb16.tif", F::pf24bit, 1},
+        FixtureCase{"tif/lzw.tif", F::pf24bit, 0}, FixtureCase{"tif/grey.tif", F::pf8bit, 0},
+        FixtureCase{"tif/jpeg.tif", F::pf24bit, 2}, FixtureCase{"tif/g4.tif", F::pf1bit, 0},
+        FixtureCase{"tif/tiled-zip.tif", F::pf24bit, 0},
+        FixtureCase{"tif/palette-packbits.tif", F::pf4bit, 0.5},
+        FixtureCase{"tif/two-pages.tif", F::pf24bit, 0},
+        FixtureCase{"tif/two-pages.tif", F::pf24bit, 0, 1},
+        FixtureCase{"tif/cmyk.tif", F::pf24bit, 4}, FixtureCase{"tif/rgb16.tif", F::pf24bit, 1},
         // Colour spaces libtiff converts: YCbCr in JPEG, CIELab, YCbCr in old-style JPEG. The
         // last two are compared with the same picture stored as RGB: ImageMagick's own Lab
         // conversion differs from libtiff's, and it converts old-style JPEG twice.
-        FixtureCase{"tiff/ycbcr-jpeg.tif", F::pf24bit, 1},
-        FixtureCase{.file = "tiff/lab.tif",
+        FixtureCase{"tif/ycbcr-jpeg.tif", F::pf24bit, 1},
+        FixtureCase{.file = "tif/lab.tif",
                     .format = F::pf24bit,
                     .tolerance = 5,
-                    .reference = "tiff/lzw.tif"},
-        FixtureCase{.file = "tiff/old-jpeg.tif",
+                    .reference = "tif/lzw.tif"},
+        FixtureCase{.file = "tif/old-jpeg.tif",
                     .format = F::pf24bit,
                     .tolerance = 4,
-                    .reference = "tiff/lzw.tif"}),
+                    .reference = "tif/lzw.tif"}),
     [](const ::testing::TestParamInfo<FixtureCase>& info) {
         std::string name = std::string(info.param.file) + std::to_string(info.param.page);
         for (char& ch : name) {

@@ -17,7 +17,7 @@ namespace pixelary {
 namespace {
 
 using test::Component;
-using test::TempFolder;
+using testing::TempDir;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -53,7 +53,7 @@ Bytes PhotoCd(int orientation) {
 }
 
 TEST(PhotoCd, BaseImageIsConvertedFromYcc) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     const std::string path = folder.File("pack.pcd");
     WriteBytes(path, PhotoCd(0));
@@ -106,7 +106,7 @@ TEST(PhotoCd, PublishedYccTransformAndClipping) {
         std::fill(pair + 2 * kWidth, pair + 2 * kWidth + kWidth / 2, kSamples[i].c1);
         std::fill(pair + 2 * kWidth + kWidth / 2, pair + 3 * kWidth, kSamples[i].c2);
     }
-    TempFolder folder;
+    TempDir folder;
     Component c;
     WriteBytes(folder.File("samples.pcd"), pack);
     ASSERT_TRUE(c.Load(folder.File("samples.pcd"))) << c.lastText;
@@ -159,7 +159,7 @@ TEST(Eps, BinaryEpsUsesItsTiffPreview) {
     EXPECT_EQ(c.image.Picture().Bitmap().Width(), 40);
 
     // A preview of another size behind PostScript that cannot render proves the preview is used.
-    TempFolder folder;
+    TempDir folder;
     c.image.Picture().Bitmap() = test::Gradient(17, 13);
     ASSERT_TRUE(c.image.SaveAsTIF(folder.File("preview.tif")));
     const Bytes tiff = ReadBytes(folder.File("preview.tif"));
@@ -191,7 +191,7 @@ TEST(Eps, BinaryEpsUsesItsTiffPreview) {
 
 TEST(Eps, EndlessPostScriptIsStoppedByTheTimeLimit) {
     if (!HaveGhostscript()) GTEST_SKIP() << "Ghostscript not installed";
-    TempFolder folder;
+    TempDir folder;
     const std::string path = folder.File("loop.eps");
     std::ofstream(path) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{ 1 pop } loop\n";
     setenv("PIXELARY_EPS_TIMEOUT", "1", 1);
@@ -204,7 +204,7 @@ TEST(Eps, EndlessPostScriptIsStoppedByTheTimeLimit) {
 }
 
 TEST(Eps, PagesBeyondTheLimitsOrWithoutABoxAreNotRendered) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     const std::string huge = folder.File("huge.eps");
     std::ofstream(huge) << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 1000000 1000000\n"
@@ -230,7 +230,7 @@ TEST(Eps, PagesBeyondTheLimitsOrWithoutABoxAreNotRendered) {
 // Small files that declare pictures beyond the limits are refused before anything large is
 // allocated.
 TEST(HostileFiles, HugeDeclaredSizesAreRefused) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     struct Case {
         const char* name;
@@ -269,7 +269,7 @@ constexpr int kRenderedDxfWidth = 1024;
 // Every fixture cut short at several lengths decodes or is refused, never crashes; what
 // decodes keeps the declared size.
 TEST(HostileFiles, TruncatedFixturesNeverCrash) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(test::Fixture(""))) {
         const std::string ext = entry.path().extension().string();
@@ -347,7 +347,7 @@ TEST(Dxf, EntitiesAreDrawnBlackOnWhiteWithTheDrawingsAspect) {
 }
 
 TEST(Dxf, HostileDrawingsAreRefused) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     auto write = [&](const std::string& name, const std::string& text) {
         std::ofstream(folder.File(name)) << text;
@@ -386,7 +386,7 @@ namespace {
 // Found by fuzzing: a block inserted with an extreme scale overflowed its coordinates to
 // infinity, and a filled shape with such corners was handed to the raster code.
 TEST(Dxf, InsertScalesThatOverflowAreDropped) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     const std::string path = folder.File("overflow.dxf");
     std::ofstream(path)

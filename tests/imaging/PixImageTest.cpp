@@ -12,7 +12,7 @@ namespace pixelary {
 namespace {
 
 using test::Component;
-using test::TempFolder;
+using testing::TempDir;
 
 TEST(PixImageSaveDepth, FollowsTheTableForEveryResolutionAndFormat) {
     using R = TImageWriteRes;
@@ -93,7 +93,7 @@ TEST(PixImageProperties, ExtensionsRouteToTheirEntries) {
 }
 
 TEST(PixImageLoad, SmallOrMissingFilesNeverReachAModule) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     const std::string small = folder.File("small.png");
     std::ofstream(small) << std::string(49, 'x');
@@ -111,7 +111,7 @@ TEST(PixImageLoad, SmallOrMissingFilesNeverReachAModule) {
 }
 
 TEST(PixImageLoad, FailedReadFreesTheModuleAndEmptiesThePicture) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     c.image.Picture().Bitmap() = test::Gradient(8, 8);
     ASSERT_TRUE(c.image.SaveAsBMP(folder.File("good.bmp")));
@@ -128,7 +128,7 @@ TEST(PixImageLoad, FailedReadFreesTheModuleAndEmptiesThePicture) {
 }
 
 TEST(PixImageEvents, ProgressCarriesTheStatusTextAndCanCancel) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     c.image.Picture().Bitmap() = test::Gradient(64, 64);
     const std::string path = folder.File("p.png");
@@ -154,7 +154,7 @@ TEST(PixImageEvents, ProgressCarriesTheStatusTextAndCanCancel) {
 }
 
 TEST(PixImageEvents, AnExceptionInTheHostShowsTheLibraryMessage) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     c.image.Picture().Bitmap() = test::Gradient(16, 16);
     ASSERT_TRUE(c.image.SaveAsBMP(folder.File("a.bmp")));
@@ -169,7 +169,7 @@ TEST(PixImageEvents, AnExceptionInTheHostShowsTheLibraryMessage) {
 }
 
 TEST(PixImageEvents, WithoutAHandlerErrorsGoToTheMessageSink) {
-    TempFolder folder;
+    TempDir folder;
     TPixImage image;
     image.ModuleFolder = PIXELARY_BIN_DIR;
     std::string shown;
@@ -180,7 +180,7 @@ TEST(PixImageEvents, WithoutAHandlerErrorsGoToTheMessageSink) {
 }
 
 TEST(PixImageSave, EmptyPictureIsRefused) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     EXPECT_FALSE(c.image.SaveAsPNG(folder.File("x.png")));
     EXPECT_EQ(c.lastCode, TPixImage::kErrNoPicture);
@@ -194,7 +194,7 @@ namespace pixelary {
 namespace {
 
 TEST(PixImageLoad, ReadResolutionAsksTheDecoderForADepth) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     test::Component c;
     c.image.Picture().Bitmap() = test::Gradient(30, 20);
     const std::string path = folder.File("g.png");
@@ -229,8 +229,8 @@ TEST(PixImageModules, InformationEntriesDescribeFiles) {
     };
     for (const Case& k :
          {Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("png/palette.png"), 40, 30, 8},
-          Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("jpeg/grey.jpg"), 40, 30, 8},
-          Case{PIX_TIFF_MODULE_NAME, "tif_info", test::Fixture("tiff/lzw.tif"), 40, 30, 24},
+          Case{PIX_MAIN_MODULE_NAME, "file_info", test::Fixture("jpg/grey.jpg"), 40, 30, 8},
+          Case{PIX_TIFF_MODULE_NAME, "tif_info", test::Fixture("tif/lzw.tif"), 40, 30, 24},
           Case{PIX_DXF_MODULE_NAME, "dxf_info", test::Fixture("dxf/entities.dxf"), 1024, 516, 1}}) {
         TCodecModule module(k.module);
         auto info = reinterpret_cast<PixInfoFn>(module.Bind(PIXELARY_BIN_DIR, k.entry));

@@ -19,7 +19,7 @@ namespace pixelary {
 namespace {
 
 using test::Component;
-using test::TempFolder;
+using testing::TempDir;
 using Bytes = std::vector<char>;
 
 Bytes ReadBytes(const std::string& path) {
@@ -85,7 +85,7 @@ constexpr rlim_t kLimit = 4096;  // above every old file, below every new one
 
 class FailedSave : public ::testing::Test {
   protected:
-    TempFolder folder;
+    TempDir folder;
     Component c;
 
     // Saves a small picture as the file a later save must not damage; returns its bytes.
@@ -177,7 +177,7 @@ TEST_F(FailedSave, CancelledSaveAndAppendLeaveTheOldFile) {
 }
 
 TEST(SafeReplacement, KeepsPermissionsAndSymbolicLinks) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     c.image.Picture().Bitmap() = test::Gradient(8, 6);
     const std::string real = folder.File("real.png");

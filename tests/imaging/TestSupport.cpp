@@ -11,17 +11,6 @@
 
 namespace pixelary::test {
 
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "piximg-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-}
-
 TPixBitmap Gradient(int width, int height) {
     TPixBitmap bitmap;
     bitmap.SetSize(width, height, TPixelFormat::pf24bit);

@@ -7,22 +7,9 @@
 #include <string>
 
 #include "imaging/PixImage.h"
+#include "support/TempDir.h"
 
 namespace pixelary::test {
-
-// A fresh folder removed when the object goes away.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // A 24-bit picture whose pixels follow a smooth gradient (many colours).
 TPixBitmap Gradient(int width, int height);

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 
 namespace pixelary {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 constexpr int kRounds = 6;
 
 TEST(PixImageThreads, TwoInstancesSaveAndLoadAtOnce) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     auto work = [&](int id, bool& ok) {
         test::Component c;
         ok = true;
@@ -60,7 +60,7 @@ TEST(PixImageThreads, TheSharedLibraryReaderServesTwoThreads) {
         }
     };
     int good1 = 0, good2 = 0;
-    std::thread first(work, "jpeg/grey.jpg", 40, std::ref(good1));
+    std::thread first(work, "jpg/grey.jpg", 40, std::ref(good1));
     std::thread second(work, "png/palette.png", 40, std::ref(good2));
     first.join();
     second.join();
@@ -76,7 +76,7 @@ TEST(PixImageThreads, EachThreadReadsThroughItsOwnComponent) {
     std::unique_lock busy(RWPixImageLock());
     TPixImage* const mine = &RWPixImage();
     auto other = std::async(std::launch::async, [] {
-        auto reader = CreateDiskImage(test::Fixture("jpeg/grey.jpg"), "jpg");
+        auto reader = CreateDiskImage(test::Fixture("jpg/grey.jpg"), "jpg");
         return std::make_pair(&RWPixImage(), reader ? reader->GetWidth() : -1);
     });
     // A shared component would keep the other thread waiting for the lock held here.

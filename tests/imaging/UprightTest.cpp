@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "../support/Quarters.h"
+#include "support/Quarters.h"
 #include "TestSupport.h"
 #include "fileops/Wallpaper.h"
 #include "fileops/WallpaperImage.h"
 #include "print/MPrint.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "readers/ThumbnailSize.h"
 #include "scanner/FileThumbnail.h"
 
@@ -35,10 +35,10 @@ struct Photo {
 
 std::vector<Photo> Photos() {
     std::vector<Photo> photos;
-    for (int n = 1; n <= 8; ++n) photos.push_back({"jpg/orient-" + std::to_string(n) + ".jpg", n});
-    photos.push_back({"tif/orient-2.tif", 2});  // the own TIFF reader
-    photos.push_back({"tif/orient-6.tif", 6});
-    photos.push_back({"tif/orient-7-jpeg.tif", 7});  // the library's TIFF decoding
+    for (int n = 1; n <= 8; ++n) photos.push_back({"readers/jpg/orient-" + std::to_string(n) + ".jpg", n});
+    photos.push_back({"readers/tif/orient-2.tif", 2});  // the own TIFF reader
+    photos.push_back({"readers/tif/orient-6.tif", 6});
+    photos.push_back({"readers/tif/orient-7-jpeg.tif", 7});  // the library's TIFF decoding
     return photos;
 }
 

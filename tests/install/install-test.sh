@@ -30,9 +30,9 @@ done
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-jpeg=$(find "$data/imaging/jpeg" -name '*.jpg' | sort | head -n 1)
+jpeg=$(find "$data/imaging/jpg" -name '*.jpg' | sort | head -n 1)
 "$prefix/bin/pixthumb" "$jpeg" "$work/jpeg.bmp" || fail "pixthumb could not read $jpeg"
-"$prefix/bin/pixthumb" "$data/tif/lzw.tif" "$work/tif.bmp" || fail "pixthumb could not read lzw.tif"
+"$prefix/bin/pixthumb" "$data/readers/tif/lzw.tif" "$work/tif.bmp" || fail "pixthumb could not read lzw.tif"
 [ -s "$work/jpeg.bmp" ] && [ -s "$work/tif.bmp" ] || fail "pixthumb wrote no thumbnail"
 
 # The program starts offscreen on a folder, finds its tiles, and keeps running until stopped.

@@ -16,7 +16,7 @@
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
 #include "model/MExplorerItem.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "scanner/MScanIcon.h"
 #include "settings/Settings.h"
 

@@ -19,7 +19,7 @@
 #include "mainwindow/TestEnvironment.h"
 #include "mainwindow/ViewGeometry.h"
 #include "model/MExplorerItem.h"
-#include "platform/ShellFolder.h"
+#include "platform/api/ShellFolder.h"
 #include "scanner/MScanIcon.h"
 
 using namespace pixelary;

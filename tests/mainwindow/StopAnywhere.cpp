@@ -20,7 +20,7 @@
 #include "core/Exception.h"
 #include "mainwindow/Main.h"
 #include "mainwindow/TestEnvironment.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "settings/Settings.h"
 
 using namespace pixelary;

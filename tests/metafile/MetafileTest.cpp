@@ -143,9 +143,9 @@ TEST(Metafile, UnusableFilesAreRefused) {
     }
     // A placeable metafile named emf is opened as an enhanced one, which it is not.
     ExpectRefused(Fixture("placeable.wmf"), "emf");
-    test::TempDir dir;
-    test::WriteFile(dir.File("empty.wmf"), {});
-    test::WriteFile(dir.File("garbage.emf"), std::vector<std::uint8_t>(300, 0x5A));
+    testing::TempDir dir;
+    testing::WriteFile(dir.File("empty.wmf"), {});
+    testing::WriteFile(dir.File("garbage.emf"), std::vector<std::uint8_t>(300, 0x5A));
     ExpectRefused(dir.File("empty.wmf"), "wmf");
     ExpectRefused(dir.File("empty.wmf"), "emf");
     ExpectRefused(dir.File("garbage.emf"), "emf");
@@ -187,8 +187,8 @@ TEST(Metafile, ManyObjectsStayCheapAndBounded) {
     for (int i = 0; i < 100000; ++i) records.U32(7).U16(0x02FC).U16(0).U32(0xFF0000).U16(0);
     records.U32(4).U16(0x012D).U16(0);  // select slot 0
     records.U32(7).U16(0x041B).U16(100).U16(100).U16(0).U16(0);
-    test::TempDir dir;
-    test::WriteFile(dir.File("many.wmf"), PlaceableWmf(records));
+    testing::TempDir dir;
+    testing::WriteFile(dir.File("many.wmf"), PlaceableWmf(records));
     MDiskEMFWMF reader(dir.File("many.wmf"), "wmf");
     EXPECT_EQ(Play(reader, 10, 10).PixelRgb(5, 5), 0xFF0000u);
 }
@@ -202,7 +202,7 @@ TEST(Metafile, PlayingOntoAnUnsuitableBitmapEmptiesIt) {
 }
 
 TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
-    test::TempDir dir;
+    testing::TempDir dir;
     MemoryStream original;
     original.LoadFromFile(Fixture("device1024.emf"));
     std::vector<std::uint8_t> bytes = original.Bytes();
@@ -210,14 +210,14 @@ TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
     std::vector<std::uint8_t> cut = bytes;
     cut[108 + 4] = 0xFF;
     cut[108 + 5] = 0xFF;
-    test::WriteFile(dir.File("cut.emf"), cut);
+    testing::WriteFile(dir.File("cut.emf"), cut);
     MDiskEMFWMF reader(dir.File("cut.emf"), "emf");
     EXPECT_EQ(reader.GetWidth(), 1024);
     EXPECT_EQ(Play(reader, 20, 15).PixelRgb(2, 2), 0xFFFFFFu);
     // A zero-sized record cannot loop forever.
     std::vector<std::uint8_t> zero = bytes;
     zero[108 + 4] = 0;
-    test::WriteFile(dir.File("zero.emf"), zero);
+    testing::WriteFile(dir.File("zero.emf"), zero);
     MDiskEMFWMF zero_reader(dir.File("zero.emf"), "emf");
     Play(zero_reader, 20, 15);
     // Rectangles at the ends of the 32-bit range are measured without overflow.
@@ -232,7 +232,7 @@ TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
         bad[at] = 0;
         bad[at + 1] = 0;
         if (at == 72) bad[at + 3] = 0x7F;
-        test::WriteFile(dir.File("bad.emf"), bad);
+        testing::WriteFile(dir.File("bad.emf"), bad);
         ExpectRefused(dir.File("bad.emf"), "emf");
     }
 }
@@ -253,8 +253,8 @@ TEST(Metafile, PlaceableMetafileWithoutWindowRecordsShowsItsWholeBoundingBox) {
     Record(records, kCreateBrush, {0, 0x00FF, 0, 0});  // red: slot 0
     Record(records, kSelect, {0});
     Record(records, kRectangle, {500, 1000, 0, 500});  // the right half
-    test::TempDir dir;
-    test::WriteFile(dir.File("box.wmf"), PlaceableWmf(records, 1000, 500, 1000));
+    testing::TempDir dir;
+    testing::WriteFile(dir.File("box.wmf"), PlaceableWmf(records, 1000, 500, 1000));
     MDiskEMFWMF reader(dir.File("box.wmf"), "wmf");
     EXPECT_EQ(reader.GetWidth(), 96);
     EXPECT_EQ(reader.GetHeight(), 48);
@@ -277,8 +277,8 @@ TEST(Metafile, FreedClassicSlotIsTakenByTheNextObject) {
     Record(records, kCreateBrush, {0, 0x00FF, 0, 0});  // red: slot 0 again
     Record(records, kSelect, {0});
     Record(records, kRectangle, {100, 100, 0, 0});
-    test::TempDir dir;
-    test::WriteFile(dir.File("slots.wmf"), PlaceableWmf(records));
+    testing::TempDir dir;
+    testing::WriteFile(dir.File("slots.wmf"), PlaceableWmf(records));
     MDiskEMFWMF reader(dir.File("slots.wmf"), "wmf");
     EXPECT_EQ(Play(reader, 10, 10).PixelRgb(5, 5), 0xFF0000u);
 }
@@ -290,8 +290,8 @@ TEST(Metafile, DrawingOutsideItsFrameIsShownWhole) {
     std::vector<std::uint8_t> bytes = original.Bytes();
     const std::uint8_t corner[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0};
     std::copy(std::begin(corner), std::end(corner), bytes.begin() + 24);  // 10 x 10 mm
-    test::TempDir dir;
-    test::WriteFile(dir.File("corner.emf"), bytes);
+    testing::TempDir dir;
+    testing::WriteFile(dir.File("corner.emf"), bytes);
     MDiskEMFWMF reader(dir.File("corner.emf"), "emf");
     EXPECT_GT(reader.GetWidth(), 500);  // the frame alone would be 32 x 32
     EXPECT_GT(reader.GetHeight(), 500);

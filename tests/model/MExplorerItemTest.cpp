@@ -8,7 +8,6 @@
 #include <limits>
 #include <set>
 
-#include "../platform/TempTree.h"
 #include "core/Dib.h"
 #include "core/DosDateTime.h"
 #include "core/Exception.h"
@@ -17,11 +16,12 @@
 #include "model/MFolderPath.h"
 #include "platform/LinuxShell.h"
 #include "platform/LocaleCollation.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {
 
-using testing::TempTree;
+using testing::TempDir;
 
 constexpr std::uint32_t kBoth = shell::SHCONTF_FOLDERS | shell::SHCONTF_NONFOLDERS;
 constexpr std::time_t k2019 = 1546300800;  // 2019-01-01 00:00:00 UTC
@@ -49,21 +49,21 @@ class MExplorerItemTest : public ::testing::Test {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         platform::InstallLocaleCompare();
         tree.Folder("home/Desktop");
-        tree.File("home/Desktop/note.txt", 1);
+        tree.MakeFile("home/Desktop/note.txt", 1);
         tree.Folder("home/pics/Alpha");
         tree.Folder("home/pics/beta");
-        tree.File("home/pics/Cat.JPG", 300, k2019 + kYear);
-        tree.File("home/pics/dog.png", 100, k2019 + 2 * kYear);
-        tree.File("home/pics/b.png", 100, k2019);
-        tree.File("home/pics/photojpg", 50, k2019 + 4 * kYear);
-        tree.File("home/pics/file.", 10, k2019 + 5 * kYear);
-        tree.File("home/pics/.profile", 5, k2019);
-        tree.File("home/pics/相片.tif", 200, k2019 + 3 * kYear);
-        TempTree::SetTime(tree.Path("home/pics/Alpha"), k2019 + 7 * kYear);
-        TempTree::SetTime(tree.Path("home/pics/beta"), k2019 + 6 * kYear);
+        tree.MakeFile("home/pics/Cat.JPG", 300, k2019 + kYear);
+        tree.MakeFile("home/pics/dog.png", 100, k2019 + 2 * kYear);
+        tree.MakeFile("home/pics/b.png", 100, k2019);
+        tree.MakeFile("home/pics/photojpg", 50, k2019 + 4 * kYear);
+        tree.MakeFile("home/pics/file.", 10, k2019 + 5 * kYear);
+        tree.MakeFile("home/pics/.profile", 5, k2019);
+        tree.MakeFile("home/pics/相片.tif", 200, k2019 + 3 * kYear);
+        TempDir::SetTime(tree.File("home/pics/Alpha"), k2019 + 7 * kYear);
+        TempDir::SetTime(tree.File("home/pics/beta"), k2019 + 6 * kYear);
         platform::ShellRoots roots;
-        roots.Home = tree.Path("home");
-        roots.Desktop = tree.Path("home/Desktop");
+        roots.Home = tree.File("home");
+        roots.Desktop = tree.File("home/Desktop");
         roots.Volumes = {"/"};
         shell::SetShell(std::make_shared<platform::LinuxShell>(roots));
     }
@@ -90,12 +90,12 @@ class MExplorerItemTest : public ::testing::Test {
         return nullptr;
     }
 
-    TempTree tree;
+    TempDir tree;
 };
 
 TEST_F(MExplorerItemTest, AFolderByPathListsItsEntriesFoldersFirst) {
-    MExplorerItem pics(tree.Path("home/pics"));
-    EXPECT_EQ(pics.GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
+    EXPECT_EQ(pics.GetDisplayName(shell::SHGDN_FORPARSING), tree.File("home/pics"));
     EXPECT_EQ(pics.ChildCount(), 8);  // ".profile" is hidden
     EXPECT_EQ(Order(pics), "Alpha beta b.png Cat.JPG dog.png file. photojpg 相片.tif");
     EXPECT_EQ(pics.GetChild(8), nullptr);
@@ -108,7 +108,7 @@ TEST_F(MExplorerItemTest, AFolderByPathListsItsEntriesFoldersFirst) {
 }
 
 TEST_F(MExplorerItemTest, PlainShellItemsListTheirChildrenAsShellItems) {
-    MShellItem pics(tree.Path("home/pics"));
+    MShellItem pics(tree.File("home/pics"));
     pics.Fill(shell::SHCONTF_FOLDERS);
     ASSERT_EQ(pics.ChildCount(), 2);
     std::set<std::string> names;
@@ -121,12 +121,12 @@ TEST_F(MExplorerItemTest, PlainShellItemsListTheirChildrenAsShellItems) {
     MShellItem* alpha =
         pics.GetChild(0)->GetDisplayName(0) == "Alpha" ? pics.GetChild(0) : pics.GetChild(1);
     EXPECT_TRUE(alpha->Rename("Gamma"));
-    EXPECT_TRUE(std::filesystem::is_directory(tree.Path("home/pics/Gamma")));
-    EXPECT_EQ(alpha->GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/pics/Gamma"));
+    EXPECT_TRUE(std::filesystem::is_directory(tree.File("home/pics/Gamma")));
+    EXPECT_EQ(alpha->GetDisplayName(shell::SHGDN_FORPARSING), tree.File("home/pics/Gamma"));
 }
 
 TEST_F(MExplorerItemTest, EntriesReportTheirFileFacts) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     MExplorerItem& cat = *Entry(pics, "Cat.JPG");
     EXPECT_EQ(cat.GetName(), "Cat");
     EXPECT_EQ(cat.GetExt(), ".JPG");
@@ -146,21 +146,21 @@ TEST_F(MExplorerItemTest, EntriesReportTheirFileFacts) {
     EXPECT_EQ(alpha.GetFileDate(), dosdate::FromUnixTime(k2019 + 7 * kYear));
     EXPECT_EQ(alpha.GetTypeName(), "folder");
 
-    MExplorerItem profile(tree.Path("home/pics/.profile"));
+    MExplorerItem profile(tree.File("home/pics/.profile"));
     EXPECT_EQ(profile.GetName(), ".profile");
     EXPECT_EQ(profile.GetExt(), "");
     EXPECT_EQ(profile.GetFileSize(), 5);
 }
 
 TEST_F(MExplorerItemTest, FilesOver2GiBReportTheLargestSize) {
-    const std::string path = tree.File("home/pics/huge.raw", 0);
+    const std::string path = tree.MakeFile("home/pics/huge.raw", 0);
     ASSERT_EQ(::truncate(path.c_str(), std::int64_t{3} << 30), 0);
     MExplorerItem huge(path);
     EXPECT_EQ(huge.GetFileSize(), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST_F(MExplorerItemTest, SortsByEachKeyInEitherDirection) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     pics.Fill(kBoth);
     pics.SetSortKey(kSortBySize);
     EXPECT_EQ(Order(pics), "Alpha beta file. photojpg b.png dog.png 相片.tif Cat.JPG");
@@ -207,19 +207,19 @@ TEST_F(MExplorerItemTest, KeptKeysSortAsTheComparisonThatAsksEveryTime) {
     int n = 0;
     for (const char* name : names) {
         // Sizes and dates repeat, so size and date keys fall back to the names often.
-        tree.File(std::string("home/many/") + name, static_cast<std::size_t>(n % 3),
-                  k2019 + (n % 4) * kYear);
+        tree.MakeFile(std::string("home/many/") + name, static_cast<std::size_t>(n % 3),
+                      k2019 + (n % 4) * kYear);
         ++n;
     }
     for (const char* folder : {"Zeta", "alpha", "\xC3\x84pfel", "10"}) {
         tree.Folder(std::string("home/many/") + folder);
-        TempTree::SetTime(tree.Path(std::string("home/many/") + folder), k2019);
+        TempDir::SetTime(tree.File(std::string("home/many/") + folder), k2019);
     }
     for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
         QLocale::setDefault(locale);
         for (std::int32_t key = kSortByName; key <= kSortByDate; ++key) {
             for (bool ascending : {true, false}) {
-                MExplorerItem many(tree.Path("home/many"));
+                MExplorerItem many(tree.File("home/many"));
                 many.SetSortKey(key);
                 many.SetAscending(ascending);
                 many.Fill(kBoth);
@@ -241,7 +241,7 @@ TEST_F(MExplorerItemTest, KeptKeysSortAsTheComparisonThatAsksEveryTime) {
 }
 
 TEST_F(MExplorerItemTest, TheSortKeyIsUsedByTheFirstFill) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     pics.SetSortKey(kSortBySize);
     pics.SetAscending(false);
     pics.Fill(shell::SHCONTF_NONFOLDERS);
@@ -276,7 +276,7 @@ TEST_F(MExplorerItemTest, TheDesktopAndItsVirtualEntries) {
 
 TEST_F(MExplorerItemTest, SpecialFoldersAndTheirFailures) {
     MExplorerItem desk(shell::CSIDL_DESKTOPDIRECTORY);
-    EXPECT_EQ(desk.GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/Desktop"));
+    EXPECT_EQ(desk.GetDisplayName(shell::SHGDN_FORPARSING), tree.File("home/Desktop"));
     EXPECT_EQ(desk.GetName(), "Desktop");
     EXPECT_EQ(Order(desk), "note.txt");
     try {
@@ -289,7 +289,7 @@ TEST_F(MExplorerItemTest, SpecialFoldersAndTheirFailures) {
     EXPECT_THROW(
         {
             try {
-                MExplorerItem none(tree.Path("home"));
+                MExplorerItem none(tree.File("home"));
             } catch (const Exception& error) {
                 EXPECT_STREQ(error.what(), "MShellItem get dekstop error");
                 throw;
@@ -306,7 +306,7 @@ TEST_F(MExplorerItemTest, APathThatCannotBeParsedGivesTheDesktop) {
         EXPECT_EQ(item.GetDisplayName(shell::SHGDN_FORPARSING), "::Desktop") << text;
     }
     EXPECT_EQ(ParsePath("pics"), nullptr);
-    EXPECT_EQ(ParsePath(tree.Path("home/pics"))->IdCount(), 2);
+    EXPECT_EQ(ParsePath(tree.File("home/pics"))->IdCount(), 2);
 }
 
 TEST_F(MExplorerItemTest, LocationsLeadFromTheDesktopToAFolder) {
@@ -323,7 +323,7 @@ TEST_F(MExplorerItemTest, LocationsLeadFromTheDesktopToAFolder) {
     }
     ASSERT_EQ(location.Depth(), 3);
     MExplorerItem pics(location.FolderAt(2), location.IdAt(2).CopyLastId());
-    EXPECT_EQ(pics.GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/pics"));
+    EXPECT_EQ(pics.GetDisplayName(shell::SHGDN_FORPARSING), tree.File("home/pics"));
     EXPECT_EQ(pics.ChildCount(), 8);
     // the path combo shows one name per level
     std::vector<std::string> names;
@@ -333,16 +333,16 @@ TEST_F(MExplorerItemTest, LocationsLeadFromTheDesktopToAFolder) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Desktop", "home", "pics"}));
     // a typed path is a single level that lists the same folder
-    MExplorerItem typed(tree.Path("home/pics/Alpha/../beta"));
+    MExplorerItem typed(tree.File("home/pics/Alpha/../beta"));
     EXPECT_EQ(typed.IdCount(), 0);  // not a clean path: the desktop
-    MExplorerItem beta(tree.Path("home/pics/beta"));
+    MExplorerItem beta(tree.File("home/pics/beta"));
     MFolderPath single(beta.ParentFolder(), beta.CopyLastId());
     MExplorerItem shown(single.FolderAt(0), single.IdAt(0).CopyLastId());
-    EXPECT_EQ(shown.GetDisplayName(shell::SHGDN_FORPARSING), tree.Path("home/pics/beta"));
+    EXPECT_EQ(shown.GetDisplayName(shell::SHGDN_FORPARSING), tree.File("home/pics/beta"));
 }
 
 TEST_F(MExplorerItemTest, IconStreamsAreBitmapsMadeOnceAndReplaceable) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     MExplorerItem& cat = *Entry(pics, "Cat.JPG");
     MemoryStream& small = cat.GetSmallIconStream();
     EXPECT_EQ(small.Position(), 0);
@@ -362,7 +362,7 @@ TEST_F(MExplorerItemTest, IconStreamsAreBitmapsMadeOnceAndReplaceable) {
 }
 
 TEST_F(MExplorerItemTest, AnItemTheShellDoesNotKnowGetsAPlaceholder) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     MExplorerItem stray(pics.BindToFolder(), *shell::idlist::MakeItem('?', "x"));
     EXPECT_EQ(Dib::LoadFromStream(stray.GetLargeImageStream()).Width(), 1);
     EXPECT_EQ(stray.GetName(), "");
@@ -371,14 +371,14 @@ TEST_F(MExplorerItemTest, AnItemTheShellDoesNotKnowGetsAPlaceholder) {
 }
 
 TEST_F(MExplorerItemTest, RenamingKeepsOtherFilesAndRefreshes) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     MExplorerItem& cat = *Entry(pics, "Cat.JPG");
     EXPECT_FALSE(cat.SetName(""));
     EXPECT_FALSE(cat.SetName("Cat.JPG"));
     EXPECT_FALSE(cat.SetName("dog.png"));  // taken
     EXPECT_FALSE(cat.SetName("Alpha/Cat.JPG"));
     EXPECT_EQ(cat.GetName(), "Cat");
-    EXPECT_TRUE(std::filesystem::exists(tree.Path("home/pics/Cat.JPG")));
+    EXPECT_TRUE(std::filesystem::exists(tree.File("home/pics/Cat.JPG")));
     EXPECT_TRUE(cat.SetName("小貓.jpeg"));
     EXPECT_EQ(cat.GetName(), "小貓");
     EXPECT_EQ(cat.GetExt(), ".jpeg");
@@ -390,7 +390,7 @@ TEST_F(MExplorerItemTest, RenamingKeepsOtherFilesAndRefreshes) {
 }
 
 TEST_F(MExplorerItemTest, SelectionCommands) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     auto is_picture = [](const std::string& ext) {
         static const std::set<std::string> kPictures = {".jpg", ".png", ".tif"};
         return kPictures.count(ext) > 0;
@@ -410,14 +410,14 @@ TEST_F(MExplorerItemTest, SelectionCommands) {
 }
 
 TEST_F(MExplorerItemTest, AFolderThatCannotBeListedKeepsItsEntries) {
-    MExplorerItem pics(tree.Path("home/pics"));
+    MExplorerItem pics(tree.File("home/pics"));
     EXPECT_EQ(pics.ChildCount(), 8);
-    std::filesystem::rename(tree.Path("home/pics"), tree.Path("home/moved"));
+    std::filesystem::rename(tree.File("home/pics"), tree.File("home/moved"));
     pics.Fill(kBoth);
     EXPECT_EQ(pics.ChildCount(), 8);
     EXPECT_EQ(Entry(pics, "Cat.JPG")->GetName(), "Cat");
     // a file has no entries of its own
-    MExplorerItem note(tree.Path("home/Desktop/note.txt"));
+    MExplorerItem note(tree.File("home/Desktop/note.txt"));
     EXPECT_EQ(note.ChildCount(), 0);
     EXPECT_EQ(note.BindToFolder(), note.ParentFolder());
 }

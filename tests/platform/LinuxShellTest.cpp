@@ -10,15 +10,15 @@
 #include <thread>
 #include <utility>
 
-#include "TempTree.h"
 #include "platform/LinuxShell.h"
 #include "platform/ShellIcons.h"
+#include "support/TempDir.h"
 
 namespace pixelary::platform {
 namespace {
 
 using shell::IdList;
-using testing::TempTree;
+using testing::TempDir;
 
 constexpr std::uint32_t kAll = 0xFFFFFFFF;
 constexpr std::uint32_t kBoth = shell::SHCONTF_FOLDERS | shell::SHCONTF_NONFOLDERS;
@@ -31,16 +31,16 @@ class LinuxShellTest : public ::testing::Test {
   protected:
     LinuxShellTest() {
         tree.Folder("home/Desktop");
-        tree.File("home/Desktop/note.txt", 5);
-        tree.File("home/Desktop/.hidden", 1);
+        tree.MakeFile("home/Desktop/note.txt", 5);
+        tree.MakeFile("home/Desktop/.hidden", 1);
         tree.Folder("home/pics/sub");
-        tree.File("home/pics/Cat.JPG", 10);
-        tree.File("home/pics/.profile", 3);
-        tree.File("home/pics/相片.png", 7);
+        tree.MakeFile("home/pics/Cat.JPG", 10);
+        tree.MakeFile("home/pics/.profile", 3);
+        tree.MakeFile("home/pics/相片.png", 7);
         tree.Folder("vol/data");
-        roots.Home = tree.Path("home");
-        roots.Desktop = tree.Path("home/Desktop");
-        roots.Volumes = {"/", tree.Path("vol")};
+        roots.Home = tree.File("home");
+        roots.Desktop = tree.File("home/Desktop");
+        roots.Volumes = {"/", tree.File("vol")};
         linux_shell = std::make_shared<LinuxShell>(roots);
         desktop = linux_shell->GetDesktopFolder();
     }
@@ -60,7 +60,7 @@ class LinuxShellTest : public ::testing::Test {
         return desktop->BindToObject(list);
     }
 
-    TempTree tree;
+    TempDir tree;
     ShellRoots roots;
     std::shared_ptr<LinuxShell> linux_shell;
     shell::FolderPtr desktop;
@@ -92,24 +92,24 @@ TEST_F(LinuxShellTest, ComputerListsTheVolumes) {
         EXPECT_EQ(folder->GetAttributesOf(child, shell::SFGAO_FOLDER | shell::SFGAO_FILESYSTEM),
                   shell::SFGAO_FOLDER | shell::SFGAO_FILESYSTEM);
     }
-    EXPECT_EQ(paths, (std::set<std::string>{"/", tree.Path("vol")}));
+    EXPECT_EQ(paths, (std::set<std::string>{"/", tree.File("vol")}));
     EXPECT_TRUE(folder->EnumObjects(shell::SHCONTF_NONFOLDERS)->empty());
 }
 
 TEST_F(LinuxShellTest, AbsolutePathsParseBelowHomeOrTheirVolume) {
-    const IdList pics = *desktop->ParseDisplayName(tree.Path("home/pics/"));
+    const IdList pics = *desktop->ParseDisplayName(tree.File("home/pics/"));
     const auto items = shell::idlist::Decode(pics);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].kind, kind::kHome);
     EXPECT_EQ(items[1].name, "pics");
-    EXPECT_EQ(*desktop->GetDisplayNameOf(pics, shell::SHGDN_FORPARSING), tree.Path("home/pics"));
+    EXPECT_EQ(*desktop->GetDisplayNameOf(pics, shell::SHGDN_FORPARSING), tree.File("home/pics"));
 
     // the longest mount point wins
-    const IdList data_list = *desktop->ParseDisplayName(tree.Path("vol/data"));
+    const IdList data_list = *desktop->ParseDisplayName(tree.File("vol/data"));
     const auto data = shell::idlist::Decode(data_list);
     ASSERT_EQ(data.size(), 3u);
     EXPECT_EQ(data[1].kind, kind::kVolume);
-    EXPECT_EQ(data[1].name, tree.Path("vol"));
+    EXPECT_EQ(data[1].name, tree.File("vol"));
     EXPECT_EQ(data[2].name, "data");
 
     const IdList root_list = *desktop->ParseDisplayName("/");
@@ -118,21 +118,21 @@ TEST_F(LinuxShellTest, AbsolutePathsParseBelowHomeOrTheirVolume) {
     EXPECT_EQ(root[1].name, "/");
 
     EXPECT_EQ(*desktop->ParseDisplayName("::Desktop"), shell::idlist::Empty());
-    EXPECT_FALSE(desktop->ParseDisplayName(tree.Path("home/missing")));
+    EXPECT_FALSE(desktop->ParseDisplayName(tree.File("home/missing")));
     EXPECT_FALSE(desktop->ParseDisplayName("home/pics"));
-    EXPECT_FALSE(desktop->ParseDisplayName(tree.Path("home/pics/../pics")));
+    EXPECT_FALSE(desktop->ParseDisplayName(tree.File("home/pics/../pics")));
     EXPECT_FALSE(desktop->ParseDisplayName(""));
 }
 
 TEST_F(LinuxShellTest, FileSystemItemsHaveFileNamesPathsAndAttributes) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     ASSERT_TRUE(pics);
     EXPECT_EQ(ChildNames(*pics, kBoth), (std::set<std::string>{"sub", "Cat.JPG", "相片.png"}));
     EXPECT_EQ(ChildNames(*pics, shell::SHCONTF_NONFOLDERS),
               (std::set<std::string>{"Cat.JPG", "相片.png"}));
     const IdList cat = Item(kind::kEntry, "Cat.JPG");
     EXPECT_EQ(*pics->GetDisplayNameOf(cat, shell::SHGDN_FORPARSING),
-              tree.Path("home/pics/Cat.JPG"));
+              tree.File("home/pics/Cat.JPG"));
     constexpr std::uint32_t kChange =
         shell::SFGAO_CANRENAME | shell::SFGAO_CANDELETE | shell::SFGAO_CANMOVE;
     EXPECT_EQ(pics->GetAttributesOf(cat, kAll),
@@ -153,22 +153,22 @@ TEST_F(LinuxShellTest, FileSystemItemsHaveFileNamesPathsAndAttributes) {
 TEST_F(LinuxShellTest, ReadOnlyFolderEntriesCannotChange) {
     namespace fs = std::filesystem;
     tree.Folder("home/ro");
-    tree.File("home/ro/a.bmp", 4);
-    auto ro = Folder(tree.Path("home/ro"));
-    fs::permissions(tree.Path("home/ro"), fs::perms::owner_read | fs::perms::owner_exec |
+    tree.MakeFile("home/ro/a.bmp", 4);
+    auto ro = Folder(tree.File("home/ro"));
+    fs::permissions(tree.File("home/ro"), fs::perms::owner_read | fs::perms::owner_exec |
                                               fs::perms::others_read | fs::perms::others_exec);
     const IdList file = Item(kind::kEntry, "a.bmp");
     auto unchangeable = [&] {
         return ro->GetAttributesOf(file, kAll) ==
                    (shell::SFGAO_FILESYSTEM | shell::SFGAO_CANCOPY) &&
-               !ro->SetNameOf(file, "b.bmp", 0) && fs::exists(tree.Path("home/ro/a.bmp"));
+               !ro->SetNameOf(file, "b.bmp", 0) && fs::exists(tree.File("home/ro/a.bmp"));
     };
     if (testing::PermissionsApply()) {
         EXPECT_TRUE(unchangeable());
         return;
     }
     // The superuser may write anywhere: the check runs in a child process as "nobody".
-    fs::permissions(tree.Root(), fs::perms::others_read | fs::perms::others_exec,
+    fs::permissions(tree.Path(), fs::perms::others_read | fs::perms::others_exec,
                     fs::perm_options::add);
     constexpr uid_t kNobody = 65534;
     EXPECT_EXIT(
@@ -180,7 +180,7 @@ TEST_F(LinuxShellTest, ReadOnlyFolderEntriesCannotChange) {
 }
 
 TEST_F(LinuxShellTest, ListsThatLeaveTheirFolderNameNothing) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     for (const std::string& name :
          std::vector<std::string>{"..", ".", "sub/../..", "", std::string("a\0b", 3)}) {
         const IdList item = Item(kind::kEntry, name);
@@ -197,7 +197,7 @@ TEST_F(LinuxShellTest, ListsThatLeaveTheirFolderNameNothing) {
     EXPECT_TRUE(pics->GetIcon(Item(kind::kVolume, "/"), shell::IconSize::Small).IsEmpty());
     // truncated bytes read as their sound prefix: here the folder itself
     EXPECT_EQ(*pics->GetDisplayNameOf(IdList{9, 0, 'F'}, shell::SHGDN_FORPARSING),
-              tree.Path("home/pics"));
+              tree.File("home/pics"));
 }
 
 TEST_F(LinuxShellTest, VirtualFoldersAreNamedInTheInterfaceLanguage) {
@@ -226,23 +226,23 @@ TEST_F(LinuxShellTest, VirtualFoldersAreNamedInTheInterfaceLanguage) {
 }
 
 TEST_F(LinuxShellTest, RenameNeverReplacesAnEntry) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     const IdList cat = Item(kind::kEntry, "Cat.JPG");
     EXPECT_FALSE(pics->SetNameOf(cat, "相片.png", 0));
     EXPECT_FALSE(pics->SetNameOf(cat, "sub/Cat.JPG", 0));
     EXPECT_FALSE(pics->SetNameOf(cat, "", 0));
-    EXPECT_TRUE(std::filesystem::exists(tree.Path("home/pics/相片.png")));
-    EXPECT_EQ(std::filesystem::file_size(tree.Path("home/pics/相片.png")), 7u);
+    EXPECT_TRUE(std::filesystem::exists(tree.File("home/pics/相片.png")));
+    EXPECT_EQ(std::filesystem::file_size(tree.File("home/pics/相片.png")), 7u);
     const auto renamed = pics->SetNameOf(cat, "貓.jpg", 0);
     ASSERT_TRUE(renamed);
     EXPECT_EQ(*renamed, Item(kind::kEntry, "貓.jpg"));
-    EXPECT_TRUE(std::filesystem::exists(tree.Path("home/pics/貓.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(tree.Path("home/pics/Cat.JPG")));
+    EXPECT_TRUE(std::filesystem::exists(tree.File("home/pics/貓.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(tree.File("home/pics/Cat.JPG")));
     EXPECT_FALSE(desktop->SetNameOf(Item(kind::kComputer, "Computer"), "X", 0));
 }
 
 TEST_F(LinuxShellTest, IconsHaveTheSystemSizesOnAnyThread) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     for (const IdList& item : {Item(kind::kEntry, "Cat.JPG"), Item(kind::kEntry, "sub")}) {
         const Dib small = pics->GetIcon(item, shell::IconSize::Small);
         const Dib large = pics->GetIcon(item, shell::IconSize::Large);
@@ -263,7 +263,7 @@ TEST_F(LinuxShellTest, IconsHaveTheSystemSizesOnAnyThread) {
 }
 
 TEST_F(LinuxShellTest, TheIconThemeIsUsedWhenTheSystemHasOne) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     const IdList sub = Item(kind::kEntry, "sub");
     const Dib themed = pics->GetIcon(sub, shell::IconSize::Large);
     if (QIcon::fromTheme("folder").isNull()) GTEST_SKIP() << "no icon theme installed";
@@ -274,7 +274,7 @@ TEST_F(LinuxShellTest, TheIconThemeIsUsedWhenTheSystemHasOne) {
 }
 
 TEST_F(LinuxShellTest, TypeNamesFollowTheMimeTypeAndLanguage) {
-    auto pics = Folder(tree.Path("home/pics"));
+    auto pics = Folder(tree.File("home/pics"));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(pics->GetTypeName(Item(kind::kEntry, "相片.png")), "PNG image");
     EXPECT_EQ(pics->GetTypeName(Item(kind::kEntry, "sub")), "folder");
@@ -290,7 +290,7 @@ TEST_F(LinuxShellTest, TypeNamesFollowTheMimeTypeAndLanguage) {
 TEST_F(LinuxShellTest, SpecialFolders) {
     EXPECT_EQ(*linux_shell->GetSpecialFolderLocation(shell::CSIDL_DESKTOP), shell::idlist::Empty());
     const IdList desk = *linux_shell->GetSpecialFolderLocation(shell::CSIDL_DESKTOPDIRECTORY);
-    EXPECT_EQ(*desktop->GetDisplayNameOf(desk, shell::SHGDN_FORPARSING), tree.Path("home/Desktop"));
+    EXPECT_EQ(*desktop->GetDisplayNameOf(desk, shell::SHGDN_FORPARSING), tree.File("home/Desktop"));
     EXPECT_FALSE(linux_shell->GetSpecialFolderLocation(5));
     ShellRoots no_desktop = roots;
     no_desktop.Desktop.clear();

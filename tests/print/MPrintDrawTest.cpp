@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "../support/SolidDib.h"
-#include "../support/TempDir.h"
 #include "print/MPrint.h"
+#include "support/SolidDib.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "../support/TempDir.h"
 #include "core/Exception.h"
 #include "print/PrintStyles.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -28,7 +28,7 @@
 #include "print/PrintStyles.h"
 #include "printdlg/MPrintDlg.h"
 #include "printdlg/SelFrame.h"
-#include "readers/Rwlib.h"
+#include "readers/library/Rwlib.h"
 #include "support/SolidDib.h"
 
 using namespace pixelary;
@@ -463,8 +463,8 @@ class PrintDlgTest : public QObject {
             green.SaveToFile((frames + QStringLiteral("/f%1.bmp").arg(i)).toStdString());
         testing::WriteBmp(frames + "/A.BMP", 20, 20, 0xFF0000);
         testing::WriteBmp(frames + "/b.png", 20, 20, 0xFF0000);  // not a frame format
-        QVERIFY(
-            QFile::copy(QStringLiteral(PIXELARY_TEST_DATA "/tif/rgb24.tif"), frames + "/z.TIFF"));
+        QVERIFY(QFile::copy(QStringLiteral(PIXELARY_TEST_DATA "/readers/tif/rgb24.tif"),
+                            frames + "/z.TIFF"));
         const QString outside = root_ + "/elsewhere/mine.bmp";
         TSelFrameDlg dialog({frames});
         dialog.SelectedPath = outside;

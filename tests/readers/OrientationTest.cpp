@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/Quarters.h"
+#include "support/Quarters.h"
 #include "ReaderTestSupport.h"
 #include "core/Stream.h"
 #include "readers/Orientation.h"
@@ -80,22 +80,22 @@ Orientation FromJpeg(const std::vector<std::uint8_t>& bytes) {
 
 TEST(Orientation, EveryFixtureTellsItsTag) {
     for (int n = 1; n <= 8; ++n) {
-        const std::string file = test::Fixture("jpg/orient-" + std::to_string(n) + ".jpg");
+        const std::string file = test::Fixture("readers/jpg/orient-" + std::to_string(n) + ".jpg");
         EXPECT_EQ(static_cast<int>(ReadPictureOrientation(file, "jpg")), n) << file;
     }
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("tif/orient-2.tif"), "tif"),
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/orient-2.tif"), "tif"),
               Orientation::MirrorHorizontal);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("tif/orient-6.tif"), "tif"),
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/orient-6.tif"), "tif"),
               Orientation::Rotate90);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("tif/orient-7-jpeg.tif"), "tif"),
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/orient-7-jpeg.tif"), "tif"),
               Orientation::Transverse);
     // Files without the tag, and formats whose tag is not honoured, are shown as stored.
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("tif/rgb24.tif"), "tif"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/rgb24.tif"), "tif"), Orientation::Normal);
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("imaging/jpeg/colour.jpg"), "jpg"),
               Orientation::Normal);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("jpg/orient-6.jpg"), "png"),
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/orient-6.jpg"), "png"),
               Orientation::Normal);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("jpg/missing.jpg"), "jpg"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/missing.jpg"), "jpg"), Orientation::Normal);
 }
 
 TEST(Orientation, ExifBlocksOfBothByteOrdersBehindOtherSegments) {
@@ -284,7 +284,7 @@ TEST(Orientation, FactoryTurnsTheBoxAndTheReaderTurnsTheThumbnail) {
         });
     for (int n = 1; n <= 8; ++n) {
         SCOPED_TRACE(n);
-        const std::string file = test::Fixture("jpg/orient-" + std::to_string(n) + ".jpg");
+        const std::string file = test::Fixture("readers/jpg/orient-" + std::to_string(n) + ".jpg");
         const auto reader = CreateDiskImage(file, "jpg", SamplingBox{94, 78});
         ASSERT_TRUE(reader);
         ASSERT_TRUE(seen);
@@ -305,7 +305,7 @@ TEST(Orientation, FactoryTurnsTheBoxAndTheReaderTurnsTheThumbnail) {
 // The own TIFF reader's pictures are turned too.
 TEST(Orientation, OwnTiffReaderPicturesAreTurned) {
     for (const auto& [file, n] :
-         {std::pair{"tif/orient-2.tif", 2}, std::pair{"tif/orient-6.tif", 6}}) {
+         {std::pair{"readers/tif/orient-2.tif", 2}, std::pair{"readers/tif/orient-6.tif", 6}}) {
         SCOPED_TRACE(file);
         const auto reader = CreateDiskImage(test::Fixture(file), "tif");
         ASSERT_TRUE(reader);

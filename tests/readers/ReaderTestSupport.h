@@ -10,31 +10,12 @@
 
 #include "core/Dib.h"
 #include "readers/Rwimage.h"
+#include "support/TempDir.h"
 
 namespace pixelary::test {
 
 inline std::string Fixture(const std::string& relative) {
     return std::string(PIXELARY_TEST_DATA) + "/" + relative;
-}
-
-// A scratch folder removed with the object.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pxrdXXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
-inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 // Little builder for byte-made files.

@@ -22,8 +22,9 @@ std::vector<std::uint8_t> Thumbnail(const std::string& file, const std::string& 
 
 TEST(ReaderThreads, ConcurrentDecodesAgreeWithASingleThread) {
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"bmp/rgb24.bmp", "bmp"},   {"tga/pal8.tga", "tga"},    {"pcx/rgb24.pcx", "pcx"},
-        {"tif/strips5.tif", "tif"}, {"psd/rgb-rle.psd", "psd"}, {"bmp/rle8.bmp", "bmp"}};
+        {"readers/bmp/rgb24.bmp", "bmp"},   {"readers/tga/pal8.tga", "tga"},
+        {"readers/pcx/rgb24.pcx", "pcx"},   {"readers/tif/strips5.tif", "tif"},
+        {"readers/psd/rgb-rle.psd", "psd"}, {"readers/bmp/rle8.bmp", "bmp"}};
     std::vector<std::vector<std::uint8_t>> expected;
     for (const auto& [file, key] : files) expected.push_back(Thumbnail(file, key));
 

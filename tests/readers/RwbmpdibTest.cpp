@@ -23,9 +23,10 @@ Bytes WindowsBmp(std::int32_t width, std::int32_t height, unsigned bits, std::ui
     return b;
 }
 
-std::string Write(const test::TempDir& dir, const Bytes& bytes, const std::string& name = "t.bmp") {
+std::string Write(const testing::TempDir& dir, const Bytes& bytes,
+                  const std::string& name = "t.bmp") {
     const std::string path = dir.File(name);
-    test::WriteFile(path, bytes.data);
+    testing::WriteFile(path, bytes.data);
     return path;
 }
 
@@ -41,8 +42,8 @@ void ExpectRefused(const std::string& path, const char* message) {
 TEST(Bmp, FixturesDecodeLikeTheBitmapLoader) {
     for (const char* name : {"rgb24.bmp", "pal8.bmp", "pal4.bmp", "mono1.bmp", "bgra32.bmp"}) {
         SCOPED_TRACE(name);
-        MDiskBMPDIB reader(Fixture(std::string("bmp/") + name), "bmp");
-        const Dib expected = Dib::LoadFromFile(Fixture(std::string("bmp/") + name));
+        MDiskBMPDIB reader(Fixture(std::string("readers/bmp/") + name), "bmp");
+        const Dib expected = Dib::LoadFromFile(Fixture(std::string("readers/bmp/") + name));
         ASSERT_EQ(reader.GetWidth(), 37);
         ASSERT_EQ(reader.GetHeight(), 23);
         ASSERT_EQ(reader.GetBitCount(), expected.BitCount());
@@ -54,11 +55,11 @@ TEST(Bmp, FixturesDecodeLikeTheBitmapLoader) {
 }
 
 TEST(Bmp, Os2FilesMatchTheirWindowsTwin) {
-    MDiskBMPDIB os2(Fixture("bmp/os2-rgb24.bmp"), "bmp");
-    MDiskBMPDIB windows(Fixture("bmp/rgb24.bmp"), "bmp");
+    MDiskBMPDIB os2(Fixture("readers/bmp/os2-rgb24.bmp"), "bmp");
+    MDiskBMPDIB windows(Fixture("readers/bmp/rgb24.bmp"), "bmp");
     EXPECT_EQ(os2.GetXResolution(), 0);  // the resolution fields read 72
     EXPECT_EQ(test::DecodeFull(os2).Pixels(), test::DecodeFull(windows).Pixels());
-    MDiskBMPDIB pal(Fixture("bmp/os2-pal8.bmp"), "bmp");
+    MDiskBMPDIB pal(Fixture("readers/bmp/os2-pal8.bmp"), "bmp");
     EXPECT_EQ(pal.GetBitCount(), 8);
     EXPECT_EQ(pal.GetColorCount(), 256);
     const Dib dib = test::DecodeFull(pal);
@@ -75,7 +76,7 @@ TEST(Bmp, Os2FilesMatchTheirWindowsTwin) {
 }
 
 TEST(Bmp, HeaderRefusals) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes ba = WindowsBmp(2, 2, 24, 0, 0);
     ba.data[1] = 'A';
     ExpectRefused(Write(dir, ba.Fill(16, 0)), "BMP Header error");
@@ -91,13 +92,13 @@ TEST(Bmp, HeaderRefusals) {
         ExpectRefused(Write(dir, WindowsBmp(2, 2, bits, 0, 0).Fill(64, 0)),
                       "BMP format not supply");
     }
-    ExpectRefused(Fixture("bmp/v5-rgb24.bmp"), "BMP format not supply");
-    ExpectRefused(Fixture("bmp/rle8.bmp"), "BMP format not supply");
-    ExpectRefused(Fixture("bmp/bitfields16.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/v5-rgb24.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/rle8.bmp"), "BMP format not supply");
+    ExpectRefused(Fixture("readers/bmp/bitfields16.bmp"), "BMP format not supply");
 }
 
 TEST(Bmp, HostileSizesAreRefusedBeforeAnyAllocation) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // A palette larger than 8 bits can index, and sides beyond 65535.
     ExpectRefused(Write(dir, WindowsBmp(2, 2, 8, 0, 0xFFFFFFFF)), "BMP format not supply");
     ExpectRefused(Write(dir, WindowsBmp(2, 2, 8, 0, 257)), "BMP format not supply");
@@ -112,7 +113,7 @@ TEST(Bmp, HostileSizesAreRefusedBeforeAnyAllocation) {
 }
 
 TEST(Bmp, PaletteSizeSetsTheRowOffset) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // 8 bits with 16 colours used: 16 entries, rows from offset 118.
     Bytes b = WindowsBmp(1, 1, 8, 0, 16);
     for (unsigned i = 0; i < 16; ++i) b.U32(i * 0x010101);
@@ -131,7 +132,7 @@ TEST(Bmp, PaletteSizeSetsTheRowOffset) {
 }
 
 TEST(Bmp, SixteenBitPixelsAreDeliveredAsTwentyFour) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = WindowsBmp(3, 1, 16, 0, 0);
     b.U16(0x7FFF).U16(0x0421).U16(0x8000).Fill(2, 0);
     MDiskBMPDIB reader(Write(dir, b), "bmp");
@@ -140,14 +141,14 @@ TEST(Bmp, SixteenBitPixelsAreDeliveredAsTwentyFour) {
     EXPECT_EQ(dib.PixelRgb(0, 0), 0xFFFFFFu);
     EXPECT_EQ(dib.PixelRgb(1, 0), 0x0F0F0Fu);
     EXPECT_EQ(dib.PixelRgb(2, 0), 0u);  // bit 15 ignored
-    MDiskBMPDIB ramp(Fixture("bmp/rgb555.bmp"), "bmp");
+    MDiskBMPDIB ramp(Fixture("readers/bmp/rgb555.bmp"), "bmp");
     const Dib ramp_dib = test::DecodeFull(ramp);
     // Bottom row stored first: top-left is x 0, y 6 of the generator: red 0, green 31, blue 6.
     EXPECT_EQ(ramp_dib.PixelRgb(0, 0), 0x00FF30u);
 }
 
 TEST(Bmp, TopDownAndTruncatedFiles) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes top_down = WindowsBmp(1, -1, 24, 0, 0);
     top_down.Fill(4, 9);
     MDiskBMPDIB reader(Write(dir, top_down), "bmp");
@@ -165,14 +166,14 @@ TEST(Bmp, TopDownAndTruncatedFiles) {
 TEST(Bmp, TopDownFilesAreShownUpright) {
     for (const char* twin : {"rgb24.bmp", "pal8.bmp"}) {
         SCOPED_TRACE(twin);
-        MDiskBMPDIB top_down(Fixture(std::string("bmp/top-down-") + twin), "bmp");
-        MDiskBMPDIB bottom_up(Fixture(std::string("bmp/") + twin), "bmp");
+        MDiskBMPDIB top_down(Fixture(std::string("readers/bmp/top-down-") + twin), "bmp");
+        MDiskBMPDIB bottom_up(Fixture(std::string("readers/bmp/") + twin), "bmp");
         ASSERT_EQ(top_down.GetHeight(), 23);
         EXPECT_EQ(test::DecodeFull(top_down).Pixels(), test::DecodeFull(bottom_up).Pixels());
         EXPECT_EQ(test::Decode(top_down, 11, 7).Pixels(), test::Decode(bottom_up, 11, 7).Pixels());
     }
     // Three rows of one grey each, stored top first: rows 0 and 2 of a two-row thumbnail.
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = WindowsBmp(1, -3, 8, 0, 3);
     b.U32(0x000000).U32(0x808080).U32(0xFFFFFF);
     b.U8(0).Fill(3, 0).U8(1).Fill(3, 0).U8(2).Fill(3, 0);
@@ -185,14 +186,14 @@ TEST(Bmp, TopDownFilesAreShownUpright) {
 // The pixel-data offset of the file header places the rows: past a colour table that a 24-bit
 // file carries, or past a gap after the palette.
 TEST(Bmp, RowsStartAtTheStoredDataOffset) {
-    MDiskBMPDIB rgb24(Fixture("bmp/rgb24.bmp"), "bmp");
-    MDiskBMPDIB pal8(Fixture("bmp/pal8.bmp"), "bmp");
+    MDiskBMPDIB rgb24(Fixture("readers/bmp/rgb24.bmp"), "bmp");
+    MDiskBMPDIB pal8(Fixture("readers/bmp/pal8.bmp"), "bmp");
     const Dib rgb24_rows = test::DecodeFull(rgb24);
     const Dib pal8_rows = test::DecodeFull(pal8);
-    MDiskBMPDIB table(Fixture("bmp/rgb24-colour-table.bmp"), "bmp");
+    MDiskBMPDIB table(Fixture("readers/bmp/rgb24-colour-table.bmp"), "bmp");
     EXPECT_EQ(table.GetBitCount(), 24);
     EXPECT_EQ(test::DecodeFull(table).Pixels(), rgb24_rows.Pixels());
-    MDiskBMPDIB gap(Fixture("bmp/pal8-gap.bmp"), "bmp");
+    MDiskBMPDIB gap(Fixture("readers/bmp/pal8-gap.bmp"), "bmp");
     EXPECT_EQ(test::DecodeFull(gap).Pixels(), pal8_rows.Pixels());
     EXPECT_EQ(gap.GetPalette(), pal8.GetPalette());
 }
@@ -200,7 +201,7 @@ TEST(Bmp, RowsStartAtTheStoredDataOffset) {
 // An offset of 0, one inside the headers or one at or past the end of the file is no offset:
 // the rows follow the headers and palette.
 TEST(Bmp, ImpossibleDataOffsetsAreIgnored) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::uint32_t header_end = 14 + 40;
     for (std::uint32_t offset : {0u, 13u, header_end - 1, header_end + 8, 0xFFFFFFF0u}) {
         SCOPED_TRACE(offset);

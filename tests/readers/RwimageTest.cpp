@@ -267,7 +267,7 @@ class Factory : public ::testing::Test {
 
 TEST_F(Factory, OwnReaderByExtension) {
     UseStandIn();
-    auto reader = CreateDiskImage(test::Fixture("bmp/rgb24.bmp"), ".BMP");
+    auto reader = CreateDiskImage(test::Fixture("readers/bmp/rgb24.bmp"), ".BMP");
     ASSERT_TRUE(reader);
     EXPECT_EQ(reader->Extension(), "bmp");
     EXPECT_EQ(reader->GetWidth(), 37);
@@ -277,7 +277,8 @@ TEST_F(Factory, OwnReaderByExtension) {
 
 TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
     UseStandIn();
-    for (const char* name : {"bmp/rle8.bmp", "bmp/v5-rgb24.bmp", "bmp/no-such-file.bmp"}) {
+    for (const char* name :
+         {"readers/bmp/rle8.bmp", "readers/bmp/v5-rgb24.bmp", "readers/bmp/no-such-file.bmp"}) {
         auto reader = CreateDiskImage(test::Fixture(name), "bmp");
         ASSERT_TRUE(reader) << name;
         EXPECT_NE(dynamic_cast<LibraryStandIn*>(reader.get()), nullptr) << name;
@@ -291,9 +292,9 @@ TEST_F(Factory, RefusedOrMissingFilesFallBackToTheLibrary) {
 // ".tiff" reaches the own TIFF reader; ".jpeg", ".jpe" and ".jfif" reach the library as "jpg".
 TEST_F(Factory, LongerSpellingsReachTheirFormatsReader) {
     UseStandIn();
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::string tiff = dir.File("scan.tiff");
-    std::filesystem::copy_file(test::Fixture("tif/rgb24.tif"), tiff);
+    std::filesystem::copy_file(test::Fixture("readers/tif/rgb24.tif"), tiff);
     for (const char* ext : {"tiff", ".TIFF"}) {
         auto reader = CreateDiskImage(tiff, ext);
         ASSERT_TRUE(reader) << ext;
@@ -314,9 +315,10 @@ TEST_F(Factory, MetafilesWithoutTheMetafileLayerGoToTheLibraryReader) {
 }
 
 TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
-    EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);  // no library
+    EXPECT_EQ(CreateDiskImage(test::Fixture("readers/bmp/rle8.bmp"), "bmp"),
+              nullptr);  // no library
     UseStandIn(true);
-    EXPECT_EQ(CreateDiskImage(test::Fixture("bmp/rle8.bmp"), "bmp"), nullptr);
+    EXPECT_EQ(CreateDiskImage(test::Fixture("readers/bmp/rle8.bmp"), "bmp"), nullptr);
     EXPECT_EQ(CreateDiskImage("photo.jpg", ""), nullptr);
     EXPECT_EQ(asked.size(), 1u);
 }
@@ -325,10 +327,10 @@ TEST_F(Factory, NoReaderWhenNothingTakesTheFile) {
 // still writing it, or truncating it): every own reader raises its read error or delivers what it
 // got; nothing reads past what it has.
 TEST(CreateDiskImage, FilesCutShortWhileTheirRowsAreReadAreRefusedCleanly) {
-    test::TempDir dir;
+    testing::TempDir dir;
     int readersRun = 0;
     for (const char* format : {"bmp", "tga", "pcx", "tif", "psd"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(test::Fixture(format))) {
+        for (const auto& entry : std::filesystem::directory_iterator(test::Fixture(std::string("readers/") + format))) {
             const std::string extension = entry.path().extension().string();
             if (extension.size() < 2 || extension.substr(1) != format) continue;
             const auto size = static_cast<std::int64_t>(entry.file_size());

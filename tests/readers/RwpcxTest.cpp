@@ -23,9 +23,9 @@ Bytes PcxHeader(unsigned width, unsigned height, unsigned bits, unsigned planes,
     return b;
 }
 
-std::string Write(const test::TempDir& dir, const Bytes& b) {
+std::string Write(const testing::TempDir& dir, const Bytes& b) {
     const std::string path = dir.File("t.pcx");
-    test::WriteFile(path, b.data);
+    testing::WriteFile(path, b.data);
     return path;
 }
 
@@ -39,7 +39,7 @@ void ExpectHeaderError(const std::string& path) {
 }
 
 TEST(Pcx, HeaderChecks) {
-    test::TempDir dir;
+    testing::TempDir dir;
     ExpectHeaderError(Write(dir, PcxHeader(2, 2, 8, 1, 2, {}, 3)));
     ExpectHeaderError(Write(dir, PcxHeader(2, 2, 8, 1, 2, {}, 5, 0)));
     // Layouts the conversion does not know, and plane lines shorter than the width.
@@ -53,7 +53,7 @@ TEST(Pcx, HeaderChecks) {
 }
 
 TEST(Pcx, DescriptionAndHeaderPalette) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // 1 bit, header map of zeros: black on white.
     Bytes b = PcxHeader(8, 1, 1, 1, 2);
     b.U8(0xC1).U8(0x7F).U8(0);
@@ -86,7 +86,7 @@ TEST(Pcx, DescriptionAndHeaderPalette) {
 }
 
 TEST(Pcx, SixteenColourPlanesFormNibbles) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = PcxHeader(2, 1, 1, 4, 2);
     for (int plane = 0; plane < 4; ++plane) b.U8(0x80).U8(0);
     MDiskPCX reader(Write(dir, b), "pcx");
@@ -96,7 +96,7 @@ TEST(Pcx, SixteenColourPlanesFormNibbles) {
 }
 
 TEST(Pcx, TwentyFourBitOddWidthKeepsPlanesAligned) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = PcxHeader(3, 1, 8, 3, 4);  // bytes per line = width + 1
     b.U8(10).U8(11).U8(12).U8(0).U8(20).U8(21).U8(22).U8(0).U8(30).U8(31).U8(32).U8(0);
     MDiskPCX reader(Write(dir, b), "pcx");
@@ -106,7 +106,7 @@ TEST(Pcx, TwentyFourBitOddWidthKeepsPlanesAligned) {
 }
 
 TEST(Pcx, EightBitPaletteFromTheEnd) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = PcxHeader(2, 1, 8, 1, 2);
     b.U8(0xC2).U8(5).U8(12);  // a run of two 5s
     for (unsigned i = 0; i < 256; ++i) b.U8(i).U8(0).U8(255 - i);
@@ -116,7 +116,7 @@ TEST(Pcx, EightBitPaletteFromTheEnd) {
 }
 
 TEST(Pcx, RunsCrossingTheRowEndAreDropped) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // Row 0: a run of 5 with 3 bytes left; row 1 starts with the next code byte.
     Bytes b = PcxHeader(3, 4, 8, 1, 3);
     b.U8(0xC5).U8(7).U8(1).U8(2).U8(3).U8(0xC4).U8(9).U8(4).U8(4).U8(4);
@@ -136,14 +136,14 @@ TEST(Pcx, RunsCrossingTheRowEndAreDropped) {
 }
 
 TEST(Pcx, RowsAboveTheLastDecodedRewind) {
-    MDiskPCX reader(test::Fixture("pcx/pal8.pcx"), "pcx");
+    MDiskPCX reader(test::Fixture("readers/pcx/pal8.pcx"), "pcx");
     const Dib first = test::DecodeFull(reader);
     const Dib again = test::DecodeFull(reader);
     EXPECT_EQ(first.Pixels(), again.Pixels());
 }
 
 TEST(Pcx, HugePictureFromATinyFileEndsQuickly) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // 65535 x 65535 at 24 bits: the data ends at once, so every row is zeros without a hang.
     MDiskPCX reader(Write(dir, PcxHeader(65535, 65535, 8, 3, 65535)), "pcx");
     const Dib dib = test::Decode(reader, 94, 94);

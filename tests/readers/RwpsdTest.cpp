@@ -21,9 +21,9 @@ Bytes PsdHeader(unsigned channels, unsigned rows, unsigned columns, unsigned dep
     return b;
 }
 
-std::string Write(const test::TempDir& dir, const Bytes& b, const std::string& name = "t.psd") {
+std::string Write(const testing::TempDir& dir, const Bytes& b, const std::string& name = "t.psd") {
     const std::string path = dir.File(name);
-    test::WriteFile(path, b.data);
+    testing::WriteFile(path, b.data);
     return path;
 }
 
@@ -37,7 +37,7 @@ void ExpectHeaderError(const std::string& path) {
 }
 
 TEST(Psd, HeaderChecks) {
-    test::TempDir dir;
+    testing::TempDir dir;
     ExpectHeaderError(Write(dir, PsdHeader(3, 1, 1, 8, 3, {}, 2).U16BE(0).Fill(3, 0)));
     Bytes wrong = PsdHeader(3, 1, 1, 8, 3).U16BE(0).Fill(3, 0);
     wrong.data[3] = 'X';
@@ -52,24 +52,24 @@ TEST(Psd, HeaderChecks) {
     ExpectHeaderError(Write(dir, PsdHeader(3, 70000, 1, 8, 3)));
     ExpectHeaderError(Write(dir, PsdHeader(60, 1, 1, 8, 3)));
     EXPECT_THROW(MDiskPSD(Write(dir, Bytes{}.Text("8BPS")), "psd"), EReadError);
-    ExpectHeaderError(test::Fixture("psd/psd-depth-times-channels-overflow.psd"));
+    ExpectHeaderError(test::Fixture("readers/psd/psd-depth-times-channels-overflow.psd"));
 }
 
 TEST(Psd, FixturesAgree) {
-    MDiskPSD raw(test::Fixture("psd/rgb-raw.psd"), "psd");
-    MDiskPSD rle(test::Fixture("psd/rgb-rle.psd"), "psd");
-    MDiskPSD alpha(test::Fixture("psd/rgba.psd"), "psd");
+    MDiskPSD raw(test::Fixture("readers/psd/rgb-raw.psd"), "psd");
+    MDiskPSD rle(test::Fixture("readers/psd/rgb-rle.psd"), "psd");
+    MDiskPSD alpha(test::Fixture("readers/psd/rgba.psd"), "psd");
     EXPECT_EQ(raw.GetBitCount(), 24);
     EXPECT_EQ(alpha.GetBitCount(), 24);
     EXPECT_EQ(raw.GetXResolution(), 72);
     const Dib reference = test::DecodeFull(raw);
     EXPECT_EQ(test::DecodeFull(rle).Pixels(), reference.Pixels());
     EXPECT_EQ(test::DecodeFull(alpha).Pixels(), reference.Pixels());
-    MDiskPSD grey(test::Fixture("psd/grey8.psd"), "psd");
+    MDiskPSD grey(test::Fixture("readers/psd/grey8.psd"), "psd");
     EXPECT_EQ(grey.GetBitCount(), 8);
     EXPECT_EQ(grey.GetColor(77), 0x4D4D4Du);
     // The indexed picture (200 colours, palette from offset 30) stays near the true colours.
-    MDiskPSD indexed(test::Fixture("psd/indexed.psd"), "psd");
+    MDiskPSD indexed(test::Fixture("readers/psd/indexed.psd"), "psd");
     const Dib pal = test::DecodeFull(indexed);
     int close = 0;
     for (int y = 0; y < 23; ++y) {
@@ -84,9 +84,9 @@ TEST(Psd, FixturesAgree) {
 
 // Deflated image data (2, and 3 with per-row prediction) is not PackBits.
 TEST(Psd, ZipCompressionIsRefused) {
-    ExpectHeaderError(test::Fixture("psd/zip.psd"));
-    ExpectHeaderError(test::Fixture("psd/zip-predicted.psd"));
-    test::TempDir dir;
+    ExpectHeaderError(test::Fixture("readers/psd/zip.psd"));
+    ExpectHeaderError(test::Fixture("readers/psd/zip-predicted.psd"));
+    testing::TempDir dir;
     for (unsigned compression : {2u, 3u, 4u}) {
         ExpectHeaderError(
             Write(dir, PsdHeader(1, 1, 4, 8, 1).U16BE(compression).U16BE(5).Fill(8, 0)));
@@ -95,15 +95,16 @@ TEST(Psd, ZipCompressionIsRefused) {
 
 // Alpha and spot channels after the colour channels are not read; they do not change the picture.
 TEST(Psd, ExtraChannelsAreIgnored) {
-    for (const auto& [extra, plain] : {std::pair{"psd/grey-alpha.psd", "psd/grey8.psd"},
-                                       std::pair{"psd/cmyk-alpha.psd", "psd/cmyk.psd"}}) {
+    for (const auto& [extra, plain] :
+         {std::pair{"readers/psd/grey-alpha.psd", "readers/psd/grey8.psd"},
+          std::pair{"readers/psd/cmyk-alpha.psd", "readers/psd/cmyk.psd"}}) {
         SCOPED_TRACE(extra);
         MDiskPSD with(test::Fixture(extra), "psd");
         MDiskPSD without(test::Fixture(plain), "psd");
         EXPECT_EQ(with.GetBitCount(), without.GetBitCount());
         EXPECT_EQ(test::DecodeFull(with).Pixels(), test::DecodeFull(without).Pixels());
     }
-    test::TempDir dir;
+    testing::TempDir dir;
     // Compressed grey of 2 rows with two extra channels: the image data starts after the counts
     // of all three channels.
     Bytes b = PsdHeader(3, 2, 2, 8, 1).U16BE(1);
@@ -126,15 +127,16 @@ TEST(Psd, ExtraChannelsAreIgnored) {
 
 // 16-bit samples are stored big-endian and read by their high byte.
 TEST(Psd, SixteenBitSamplesByTheirHighByte) {
-    for (const auto& [wide, narrow] : {std::pair{"psd/rgb16-rle.psd", "psd/rgb-raw.psd"},
-                                       std::pair{"psd/grey16.psd", "psd/grey8.psd"}}) {
+    for (const auto& [wide, narrow] :
+         {std::pair{"readers/psd/rgb16-rle.psd", "readers/psd/rgb-raw.psd"},
+          std::pair{"readers/psd/grey16.psd", "readers/psd/grey8.psd"}}) {
         SCOPED_TRACE(wide);
         MDiskPSD sixteen(test::Fixture(wide), "psd");
         MDiskPSD eight(test::Fixture(narrow), "psd");
         EXPECT_EQ(sixteen.GetBitCount(), eight.GetBitCount());
         EXPECT_EQ(test::DecodeFull(sixteen).Pixels(), test::DecodeFull(eight).Pixels());
     }
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes rgb = PsdHeader(3, 1, 2, 16, 3).U16BE(0);
     rgb.U16BE(0x1234).U16BE(0x56FF).U16BE(0x9A00).U16BE(0xBC01).U16BE(0xDE80).U16BE(0xF07F);
     MDiskPSD words(Write(dir, rgb), "psd");
@@ -147,7 +149,7 @@ TEST(Psd, SixteenBitSamplesByTheirHighByte) {
 }
 
 TEST(Psd, BitmapModeIsOneBitWithOneBlack) {
-    test::TempDir dir;
+    testing::TempDir dir;
     MDiskPSD reader(Write(dir, PsdHeader(1, 1, 8, 1, 0).U16BE(0).U8(0x80)), "psd");
     EXPECT_EQ(reader.GetBitCount(), 1);
     const Dib dib = test::DecodeFull(reader);
@@ -156,7 +158,7 @@ TEST(Psd, BitmapModeIsOneBitWithOneBlack) {
 }
 
 TEST(Psd, IndexedPaletteFromOffsetThirty) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes planes;
     for (int plane = 0; plane < 3; ++plane) {
         for (unsigned i = 0; i < 256; ++i) planes.U8(plane == 0 ? i : plane == 1 ? 255 - i : 9);
@@ -167,14 +169,14 @@ TEST(Psd, IndexedPaletteFromOffsetThirty) {
 }
 
 TEST(Psd, CmykIsConvertedFromInvertedInk) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = PsdHeader(4, 1, 1, 8, 4).U16BE(0).U8(255).U8(0).U8(255).U8(255);
     MDiskPSD reader(Write(dir, b), "psd");
     EXPECT_EQ(test::DecodeFull(reader).PixelRgb(0, 0), 0xFF00FFu);
 }
 
 TEST(Psd, CompressedRowsFollowTheByteCountTable) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // RGB of 10 rows whose byte counts alternate 5 and 2, so every row starts after the sum of
     // the counts before it; each row holds its number plus 100 x the channel.
     Bytes b = PsdHeader(3, 10, 4, 8, 3).U16BE(1);
@@ -198,7 +200,7 @@ TEST(Psd, CompressedRowsFollowTheByteCountTable) {
 }
 
 TEST(Psd, HostileCountsAreRefused) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // A byte count larger than the row buffer, and a table longer than the file.
     Bytes big = PsdHeader(1, 1, 4, 8, 1).U16BE(1).U16BE(60000).Fill(16, 0);
     ExpectHeaderError(Write(dir, big));

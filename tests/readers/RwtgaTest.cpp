@@ -18,14 +18,14 @@ Bytes TgaHeader(unsigned idLength, unsigned type, unsigned mapLength, unsigned w
     return b;
 }
 
-std::string Write(const test::TempDir& dir, const Bytes& b) {
+std::string Write(const testing::TempDir& dir, const Bytes& b) {
     const std::string path = dir.File("t.tga");
-    test::WriteFile(path, b.data);
+    testing::WriteFile(path, b.data);
     return path;
 }
 
 TEST(Tga, TypesOtherThanMappedAndTrueColourAreRefused) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned type : {0u, 3u, 9u, 10u, 11u}) {
         try {
             MDiskTGA reader(Write(dir, TgaHeader(0, type, 0, 2, 2, 8, 0).Fill(800, 0)), "tga");
@@ -34,15 +34,15 @@ TEST(Tga, TypesOtherThanMappedAndTrueColourAreRefused) {
             EXPECT_STREQ(error.what(), "TGA format not supply");
         }
     }
-    EXPECT_THROW(MDiskTGA(test::Fixture("tga/rle24.tga"), "tga"), EInOutError);
-    EXPECT_THROW(MDiskTGA(test::Fixture("tga/grey8.tga"), "tga"), EInOutError);
+    EXPECT_THROW(MDiskTGA(test::Fixture("readers/tga/rle24.tga"), "tga"), EInOutError);
+    EXPECT_THROW(MDiskTGA(test::Fixture("readers/tga/grey8.tga"), "tga"), EInOutError);
     EXPECT_THROW(MDiskTGA(Write(dir, TgaHeader(0, 2, 0, 2, 2, 12, 0).Fill(64, 0)), "tga"),
                  EInOutError);
     EXPECT_THROW(MDiskTGA(Write(dir, Bytes{}.Fill(10, 0)), "tga"), EReadError);
 }
 
 TEST(Tga, MappedPictureWithImageIdFindsPaletteAndRows) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = TgaHeader(10, 1, 256, 2, 1, 8, 0).Fill(10, 'i');
     for (unsigned i = 0; i < 256; ++i) b.U8(i).U8(255 - i).U8(7);  // blue, green, red
     ASSERT_EQ(b.data.size(), 796u);
@@ -57,7 +57,7 @@ TEST(Tga, MappedPictureWithImageIdFindsPaletteAndRows) {
 }
 
 TEST(Tga, SixteenBitTopFirstAndAttributeBit) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = TgaHeader(0, 2, 0, 1, 2, 16, 0x20);
     b.U16(0x8000).U16(0x7C00);  // top: attribute only; bottom: pure red
     MDiskTGA reader(Write(dir, b), "tga");
@@ -68,7 +68,7 @@ TEST(Tga, SixteenBitTopFirstAndAttributeBit) {
 }
 
 TEST(Tga, RightToLeftRowsAreMirrored) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = TgaHeader(0, 2, 0, 3, 1, 24, 0x30);
     b.U8(1).U8(1).U8(1).U8(2).U8(2).U8(2).U8(3).U8(3).U8(3);
     MDiskTGA reader(Write(dir, b), "tga");
@@ -78,7 +78,7 @@ TEST(Tga, RightToLeftRowsAreMirrored) {
 }
 
 TEST(Tga, TrueColourSkipsItsMapAndHasNoPalette) {
-    test::TempDir dir;
+    testing::TempDir dir;
     Bytes b = TgaHeader(0, 2, 2, 1, 1, 24, 0);
     b.Fill(6, 0xAA).U8(1).U8(2).U8(3);
     MDiskTGA reader(Write(dir, b), "tga");
@@ -87,7 +87,7 @@ TEST(Tga, TrueColourSkipsItsMapAndHasNoPalette) {
 }
 
 TEST(Tga, LongMapsAndShortFilesStayBounded) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // A map of 65535 entries for an 8-bit picture keeps 256 palette entries.
     Bytes b = TgaHeader(0, 1, 65535, 1, 1, 8, 0);
     b.Fill(3 * 65535, 0x11).U8(255);
@@ -104,7 +104,7 @@ TEST(Tga, LongMapsAndShortFilesStayBounded) {
 // Colour maps of 15-, 16- and 32-bit entries: the colours and the first row's place follow
 // the entry size.
 TEST(Tga, MapEntrySizesSetColoursAndRowOffset) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned bits : {15u, 16u}) {
         SCOPED_TRACE(bits);
         Bytes b = TgaHeader(2, 1, 3, 3, 1, 8, 0, bits).Fill(2, 'i');
@@ -137,14 +137,14 @@ TEST(Tga, MapEntrySizesSetColoursAndRowOffset) {
 
 // The same picture with 24- and 32-bit map entries (the alpha of the entries ignored).
 TEST(Tga, ThirtyTwoBitMapMatchesItsTwentyFourBitTwin) {
-    MDiskTGA map24(test::Fixture("tga/pal8.tga"), "tga");
-    MDiskTGA map32(test::Fixture("tga/pal8-map32.tga"), "tga");
+    MDiskTGA map24(test::Fixture("readers/tga/pal8.tga"), "tga");
+    MDiskTGA map32(test::Fixture("readers/tga/pal8-map32.tga"), "tga");
     EXPECT_EQ(map32.GetPalette(), map24.GetPalette());
     EXPECT_EQ(test::DecodeFull(map32).Pixels(), test::DecodeFull(map24).Pixels());
 }
 
 TEST(Tga, OtherMapEntrySizesAreRefused) {
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned bits : {0u, 8u, 12u, 31u, 48u}) {
         SCOPED_TRACE(bits);
         Bytes b = TgaHeader(0, 1, 2, 1, 1, 8, 0, bits).Fill(16, 0);

@@ -82,10 +82,10 @@ TiffBuilder Picture(unsigned w, unsigned h, unsigned bits, unsigned samples, uns
     return t;
 }
 
-std::string Write(const test::TempDir& dir, const TiffBuilder& t,
+std::string Write(const testing::TempDir& dir, const TiffBuilder& t,
                   const std::string& name = "t.tif") {
     const std::string path = dir.File(name);
-    test::WriteFile(path, t.Build());
+    testing::WriteFile(path, t.Build());
     return path;
 }
 
@@ -99,10 +99,11 @@ void ExpectRefused(const std::string& path) {
 }
 
 TEST(Tif, RefusedVariants) {
-    for (const char* name : {"tif/lzw.tif", "tif/packbits.tif", "tif/palette.tif"}) {
+    for (const char* name :
+         {"readers/tif/lzw.tif", "readers/tif/packbits.tif", "readers/tif/palette.tif"}) {
         ExpectRefused(test::Fixture(name));
     }
-    test::TempDir dir;
+    testing::TempDir dir;
     for (unsigned compression : {5u, 7u, 32773u}) {
         TiffBuilder t = Picture(8, 1, 1, 1, 1);
         t.Tag(259, 3, 1, compression).Data(Bytes{}.Fill(1, 0));
@@ -113,7 +114,7 @@ TEST(Tif, RefusedVariants) {
     ExpectRefused(Write(dir, no_compression.Data(Bytes{}.Fill(1, 0))));
     Bytes bad_version;
     bad_version.Text("II").U16(43).U32(8).Fill(20, 0);
-    test::WriteFile(dir.File("v.tif"), bad_version.data);
+    testing::WriteFile(dir.File("v.tif"), bad_version.data);
     ExpectRefused(dir.File("v.tif"));
     // No strip offsets, a width beyond the limit, too few strips for the rows.
     TiffBuilder no_strips(false);
@@ -130,12 +131,12 @@ TEST(Tif, RefusedVariants) {
 // What the rows cannot be delivered from without a decoder or a colour model goes to the library
 // reader: 32-bit grey, CIELab, inks other than CMYK, bits stored least significant first.
 TEST(Tif, LayoutsWithoutAPlainConversionAreRefused) {
-    for (const char* name :
-         {"tif/grey32.tif", "tif/lab.tif", "tif/inkset-not-cmyk.tif", "tif/lsb-first.tif"}) {
+    for (const char* name : {"readers/tif/grey32.tif", "readers/tif/lab.tif",
+                             "readers/tif/inkset-not-cmyk.tif", "readers/tif/lsb-first.tif"}) {
         SCOPED_TRACE(name);
         ExpectRefused(test::Fixture(name));
     }
-    test::TempDir dir;
+    testing::TempDir dir;
     // Palette, transparency mask, YCbCr, CIELab, ICC Lab, ITU Lab, LogL.
     for (unsigned photometric : {3u, 4u, 6u, 8u, 9u, 10u, 32844u}) {
         SCOPED_TRACE(photometric);
@@ -166,29 +167,29 @@ TEST(Tif, LayoutsWithoutAPlainConversionAreRefused) {
 }
 
 TEST(Tif, BigEndianAndAnyOtherByteOrderMark) {
-    MDiskTIF msb(test::Fixture("tif/rgb24-msb.tif"), "tif");
-    MDiskTIF lsb(test::Fixture("tif/rgb24.tif"), "tif");
+    MDiskTIF msb(test::Fixture("readers/tif/rgb24-msb.tif"), "tif");
+    MDiskTIF lsb(test::Fixture("readers/tif/rgb24.tif"), "tif");
     EXPECT_EQ(test::DecodeFull(msb).Pixels(), test::DecodeFull(lsb).Pixels());
-    test::TempDir dir;
+    testing::TempDir dir;
     std::vector<std::uint8_t> bytes = Picture(8, 1, 1, 1, 1, true).Data(Bytes{}.U8(0xF0)).Build();
     bytes[0] = 'X';  // not "II": read big-endian
     bytes[1] = 'Y';
-    test::WriteFile(dir.File("x.tif"), bytes);
+    testing::WriteFile(dir.File("x.tif"), bytes);
     MDiskTIF reader(dir.File("x.tif"), "tif");
     EXPECT_EQ(reader.GetWidth(), 8);
     EXPECT_EQ(test::DecodeFull(reader).PixelValue(0, 0), 1u);
 }
 
 TEST(Tif, BilevelPhotometricSetsWhite) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // White is zero: stored 0 bits are delivered as 1, which is white.
     MDiskTIF white(Write(dir, Picture(8, 1, 1, 1, 0).Data(Bytes{}.U8(0x0F))), "tif");
     const Dib dib = test::DecodeFull(white);
     EXPECT_EQ(dib.PixelRgb(0, 0), 0xFFFFFFu);
     EXPECT_EQ(dib.PixelRgb(7, 0), 0u);
     EXPECT_EQ(white.GetColor(1), 0xFFFFFFu);
-    MDiskTIF a(test::Fixture("tif/miniswhite.tif"), "tif");
-    MDiskTIF b(test::Fixture("tif/minisblack.tif"), "tif");
+    MDiskTIF a(test::Fixture("readers/tif/miniswhite.tif"), "tif");
+    MDiskTIF b(test::Fixture("readers/tif/minisblack.tif"), "tif");
     const Dib da = test::DecodeFull(a), db = test::DecodeFull(b);
     for (int x = 0; x < 37; ++x) ASSERT_EQ(da.PixelRgb(x, 5), db.PixelRgb(x, 5));
 }
@@ -196,7 +197,7 @@ TEST(Tif, BilevelPhotometricSetsWhite) {
 // Grey of 4 and 8 bits is delivered with a linear grey palette; white-is-zero rows are turned
 // round so that both polarities of one picture look the same.
 TEST(Tif, GreyInBothPolarities) {
-    test::TempDir dir;
+    testing::TempDir dir;
     MDiskTIF white8(Write(dir, Picture(3, 1, 8, 1, 0).Data(Bytes{}.U8(0).U8(255).U8(64))), "tif");
     EXPECT_EQ(white8.GetBitCount(), 8);
     const Dib w8 = test::DecodeFull(white8);
@@ -219,8 +220,9 @@ TEST(Tif, GreyInBothPolarities) {
                    "tif");
     EXPECT_EQ(test::DecodeFull(alpha).PixelRgb(1, 0), 0x141414u);
     // Files of real encoders: each white-is-zero picture equals its black-is-zero twin.
-    for (const auto& [a, b] : {std::pair{"tif/miniswhite8.tif", "tif/minisblack8.tif"},
-                               std::pair{"tif/miniswhite4.tif", "tif/minisblack4.tif"}}) {
+    for (const auto& [a, b] :
+         {std::pair{"readers/tif/miniswhite8.tif", "readers/tif/minisblack8.tif"},
+          std::pair{"readers/tif/miniswhite4.tif", "readers/tif/minisblack4.tif"}}) {
         SCOPED_TRACE(a);
         MDiskTIF white(test::Fixture(a), "tif");
         MDiskTIF black(test::Fixture(b), "tif");
@@ -234,7 +236,7 @@ TEST(Tif, GreyInBothPolarities) {
 }
 
 TEST(Tif, ExtraSamplesAreDroppedWithTheStoredPixelSize) {
-    test::TempDir dir;
+    testing::TempDir dir;
     TiffBuilder t = Picture(2, 1, 8, 4, 2);
     t.TagAt(258, 3, 4, 8).TagAt(273, 4, 1, 0);
     Bytes data;
@@ -249,7 +251,7 @@ TEST(Tif, ExtraSamplesAreDroppedWithTheStoredPixelSize) {
 // TIFF stores ink (0 = none), Photoshop files the light left (255 = no ink): the same colour
 // stored both ways gives the same pixel.
 TEST(Tif, CmykIsConvertedLikeThePhotoshopReader) {
-    test::TempDir dir;
+    testing::TempDir dir;
     TiffBuilder t = Picture(2, 1, 8, 5, 5);
     t.TagAt(258, 3, 5, 10).TagAt(273, 4, 1, 0);
     Bytes data;
@@ -262,25 +264,25 @@ TEST(Tif, CmykIsConvertedLikeThePhotoshopReader) {
     Bytes psd;
     psd.Text("8BPS").U16BE(1).Fill(6, 0).U16BE(4).U32BE(1).U32BE(1).U16BE(8).U16BE(4);
     psd.U32BE(0).U32BE(0).U32BE(0).U16BE(0).U8(245).U8(235).U8(225).U8(215);
-    test::WriteFile(dir.File("light.psd"), psd.data);
+    testing::WriteFile(dir.File("light.psd"), psd.data);
     MDiskPSD photoshop(dir.File("light.psd"), "psd");
     EXPECT_EQ(test::DecodeFull(photoshop).PixelRgb(0, 0), dib.PixelRgb(0, 0));
 }
 
 // Samples in separate planes: one strip table per plane, one row read from each.
 TEST(Tif, PlanarFilesEqualTheirInterleavedTwins) {
-    MDiskTIF chunky(test::Fixture("tif/rgb24.tif"), "tif");
+    MDiskTIF chunky(test::Fixture("readers/tif/rgb24.tif"), "tif");
     const Dib reference = test::DecodeFull(chunky);
-    for (const char* name : {"tif/planar-rgb.tif", "tif/planar-rgb-strips5.tif"}) {
+    for (const char* name : {"readers/tif/planar-rgb.tif", "readers/tif/planar-rgb-strips5.tif"}) {
         SCOPED_TRACE(name);
         MDiskTIF planar(test::Fixture(name), "tif");
         EXPECT_EQ(planar.GetBitCount(), 24);
         EXPECT_EQ(test::DecodeFull(planar).Pixels(), reference.Pixels());
     }
-    MDiskTIF cmyk(test::Fixture("tif/cmyk32.tif"), "tif");
-    MDiskTIF planar_cmyk(test::Fixture("tif/planar-cmyk.tif"), "tif");
+    MDiskTIF cmyk(test::Fixture("readers/tif/cmyk32.tif"), "tif");
+    MDiskTIF planar_cmyk(test::Fixture("readers/tif/planar-cmyk.tif"), "tif");
     EXPECT_EQ(test::DecodeFull(planar_cmyk).Pixels(), test::DecodeFull(cmyk).Pixels());
-    test::TempDir dir;
+    testing::TempDir dir;
     // 2 x 2 RGB, two strips per plane; a table covering only two planes is refused.
     TiffBuilder t = Picture(2, 2, 8, 3, 2);
     t.TagAt(258, 3, 3, 0).TagAt(273, 4, 6, 6).Tag(278, 3, 1, 1).Tag(284, 3, 1, 2);
@@ -298,11 +300,11 @@ TEST(Tif, PlanarFilesEqualTheirInterleavedTwins) {
 }
 
 TEST(Tif, Resolutions) {
-    MDiskTIF inch(test::Fixture("tif/dpi300.tif"), "tif");
+    MDiskTIF inch(test::Fixture("readers/tif/dpi300.tif"), "tif");
     EXPECT_EQ(inch.GetXResolution(), 300);
-    MDiskTIF cm(test::Fixture("tif/dpcm118.tif"), "tif");
+    MDiskTIF cm(test::Fixture("readers/tif/dpcm118.tif"), "tif");
     EXPECT_EQ(cm.GetXResolution(), 46);  // 11800 / 254
-    test::TempDir dir;
+    testing::TempDir dir;
     TiffBuilder t = Picture(8, 1, 1, 1, 1);
     Bytes data;
     data.U8(0).Fill(3, 0).U32(300).U32(1).U32(118).U32(1).U32(5).U32(0);
@@ -317,7 +319,7 @@ TEST(Tif, Resolutions) {
 }
 
 TEST(Tif, StripsLocateRows) {
-    test::TempDir dir;
+    testing::TempDir dir;
     // 3 strips of 10 rows, 1 byte each, stored in reverse order.
     TiffBuilder t = Picture(8, 30, 1, 1, 1);
     t.Tag(278, 3, 1, 10).TagAt(273, 4, 3, 0);

@@ -5,13 +5,13 @@
 
 #include <filesystem>
 
-#include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
 #include "platform/LinuxShell.h"
 #include "scanner/MScanIcon.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -16,14 +16,14 @@
 #include <functional>
 #include <thread>
 
-#include "../support/SmallFileSystem.h"
-#include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
 #include "platform/LinuxShell.h"
 #include "scanner/MScanIcon.h"
+#include "support/SmallFileSystem.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

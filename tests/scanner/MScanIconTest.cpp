@@ -3,14 +3,17 @@
 
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <set>
+#include <string_view>
 
-#include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
 #include "core/Cancel.h"
+#include "core/Log.h"
 #include "core/Stream.h"
 #include "scanner/MScanIcon.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {
@@ -153,7 +156,7 @@ TEST_F(ScanTest, FormatKeyIsTheLastThreeBytesWhateverPrecedesThem) {
 TEST_F(ScanTest, LongerExtensionsAreThumbnailed) {
     MakeFolder();
     for (const char* name : {"a.JPEG", "b.jpe", "c.jfif"}) WriteFile(Picture(name), {'x'});
-    fs::copy_file(PIXELARY_TEST_DATA "/tif/rgb24.tif", Picture("d.tiff"));
+    fs::copy_file(PIXELARY_TEST_DATA "/readers/tif/rgb24.tif", Picture("d.tiff"));
     RecordingView view;
     DirectoryScanEntries entries = Scan(view);
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(entries.LargeImage(i).IsEmpty()) << i;
@@ -409,6 +412,73 @@ TEST_F(ScanTest, MakeThumbnailAloneRefusesShortPathsAndFailedStoresKeepTheThumbn
     EXPECT_EQ(cache.Count(), 0);
     scanner.Terminate();
     EXPECT_FALSE(scanner.MakeThumbnail());
+}
+
+// Collects every log record for the life of the object (decoding threads log too).
+class LogRecorder {
+  public:
+    LogRecorder() {
+        log::SetSink([this](log::Category category, log::Level level, std::string_view text) {
+            std::lock_guard lock(mutex_);
+            records_.push_back({category, level, std::string(text)});
+        });
+    }
+    ~LogRecorder() { log::SetSink({}); }
+    LogRecorder(const LogRecorder&) = delete;
+    LogRecorder& operator=(const LogRecorder&) = delete;
+
+    // Whether a debug record of category holds every one of the texts.
+    bool Logged(log::Category category, std::initializer_list<std::string_view> texts) {
+        std::lock_guard lock(mutex_);
+        return std::any_of(records_.begin(), records_.end(), [&](const Record& record) {
+            return record.category == category && record.level == log::Level::Debug &&
+                   std::all_of(texts.begin(), texts.end(), [&](std::string_view text) {
+                       return record.text.find(text) != std::string::npos;
+                   });
+        });
+    }
+
+  private:
+    struct Record {
+        log::Category category;
+        log::Level level;
+        std::string text;
+    };
+    std::mutex mutex_;
+    std::vector<Record> records_;
+};
+
+// Errors the readers, the cache and the scanner drop on purpose still leave a trace: the
+// file and the reason, in the subsystem's category.
+TEST_F(ScanTest, DroppedErrorsReachTheLogWithTheFileAndTheReason) {
+    LogRecorder log;
+    MakeFolder();
+    WriteFile(Picture("bad.jpg"), {'b', 'a', 'd'});
+    WriteFile(Picture("good.jpg"), {'x'});
+    RecordingView first;
+    Scan(first);
+    EXPECT_TRUE(log.Logged(log::Category::Readers, {"bad.jpg", "not a picture"}));
+
+    fs::path cached;
+    for (int i = 0; i < cache.Count(); ++i) cached = CacheDir() + "/" + cache.Item(i)->ImageFile;
+    WriteFile(cached.string(), {'j', 'u', 'n', 'k'});
+    RecordingView second;
+    Scan(second);
+    EXPECT_TRUE(log.Logged(log::Category::Cache, {cached.filename().string()}));
+
+    fs::remove_all(CacheDir());
+    RecordingView third;
+    Scan(third, 1);  // reloading decodes again, and storing the thumbnail fails
+    EXPECT_TRUE(log.Logged(log::Category::Cache, {"good.jpg", "not cached"}));
+
+    FailingEntries failing(Picture("good.jpg"));
+    RecordingView fourth;
+    {
+        MScanIcon scanner(fourth, nullptr, 0);
+        scanner.Start(&failing, kBoxWidth, kBoxHeight);
+    }
+    EXPECT_TRUE(log.Logged(log::Category::Scanner, {"entry 0", "entry gone"}));
+    EXPECT_TRUE(log.Logged(log::Category::Scanner, {"entry 1", "not stored"}));
 }
 
 }  // namespace

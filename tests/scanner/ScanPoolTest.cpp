@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <map>
 
-#include "../support/TempDir.h"
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
 #include "scanner/DecodePool.h"
 #include "scanner/MScanIcon.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <map>
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 #include "readers/ThumbnailSize.h"
 #include "scanner/FileThumbnail.h"
 #include "scanner/Md5.h"
@@ -229,7 +229,7 @@ std::uint32_t RgbAt(const ThumbnailPng& png, int x, int y) {
 }
 
 TEST(ThumbnailPngFiles, ImageMagickPaletteAlphaAndInterlacedFilesAreRead) {
-    const std::string folder = PIXELARY_TEST_DATA "/sharedthumb/";
+    const std::string folder = PIXELARY_TEST_DATA "/scanner/sharedthumb/";
     const auto palette = ReadThumbnailPng(folder + "texts-after-pixels.png");
     ASSERT_TRUE(palette);
     EXPECT_EQ(palette->Width, 128);
@@ -253,7 +253,7 @@ TEST(ThumbnailPngFiles, ImageMagickPaletteAlphaAndInterlacedFilesAreRead) {
 }
 
 TEST(ThumbnailPngFiles, ChunkDeclaredLongerThanTheFileIsRefused) {
-    const std::string folder = PIXELARY_TEST_DATA "/sharedthumb/";
+    const std::string folder = PIXELARY_TEST_DATA "/scanner/sharedthumb/";
     EXPECT_FALSE(ReadThumbnailPng(folder + "text-chunk-longer-than-file.png"));
     // A text chunk within the file but above the chunk limit.
     ThumbnailPngLimits limits;

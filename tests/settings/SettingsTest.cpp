@@ -5,9 +5,9 @@
 #include <QStringList>
 #include <filesystem>
 
-#include "../support/TempDir.h"
 #include "core/Exception.h"
 #include "settings/Settings.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

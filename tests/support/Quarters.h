@@ -9,7 +9,7 @@
 
 namespace pixelary::testing {
 
-// The orientation fixtures (tests/data/jpg/orient-N.jpg, tests/data/tif/orient-*.tif) show a
+// The orientation fixtures (tests/data/readers/jpg/orient-N.jpg, tests/data/readers/tif/orient-*.tif) show a
 // 40 x 24 picture of four flat quarters: red top left, green top right, blue bottom left,
 // yellow bottom right.
 constexpr int kQuartersWidth = 40;

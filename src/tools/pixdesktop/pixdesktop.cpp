@@ -8,7 +8,7 @@
 
 #include "core/DosDateTime.h"
 #include "model/MExplorerItem.h"
-#include "platform/LinuxShell.h"
+#include "services/qt/QtServices.h"
 
 namespace {
 
@@ -32,7 +32,10 @@ void PrintEntry(MExplorerItem& entry) {
 }
 
 int List(int argc, char** argv) {
-    pixelary::platform::InstallPlatform();
+    pixelary::QtServiceOptions services;  // the namespace only: no picture is read
+    services.base.libraryReader = false;
+    services.metafiles = false;
+    pixelary::InstallQtServices(services);
     const bool desktop = argc < 2;
     MExplorerItem folder = desktop ? MExplorerItem(pixelary::shell::CSIDL_DESKTOP)
                                    : MExplorerItem(std::string(argv[1]));

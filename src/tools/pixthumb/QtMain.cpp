@@ -8,8 +8,7 @@
 
 #include "FolderScan.h"
 #include "ThumbnailCommand.h"
-#include "metafile/MetafileLoader.h"
-#include "readers/Rwlib.h"
+#include "services/qt/QtServices.h"
 
 namespace {
 
@@ -19,6 +18,13 @@ void StartGuiApplication(std::optional<QGuiApplication>& application, int& argc,
     application.emplace(argc, argv);
 }
 
+// The readers, the image component and the metafile player; no desktop namespace.
+void InstallServices() {
+    pixelary::QtServiceOptions services;
+    services.platform = false;
+    pixelary::InstallQtServices(services);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,8 +32,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) != "--folder") continue;
         StartGuiApplication(application, argc, argv);
-        pixelary::metafile::InstallMetafileLoader();
-        pixelary::RegisterLibraryReader();
+        InstallServices();
         return RunFolderScan(argc, argv);
     }
     const auto options = ParseThumbnailArguments(argc, argv);
@@ -35,12 +40,11 @@ int main(int argc, char** argv) {
         PrintUsage();
         return kExitUsage;
     }
-    pixelary::RegisterLibraryReader();
     for (const std::string& input : options->inputs) {
         if (!IsMetafileInput(input)) continue;
         StartGuiApplication(application, argc, argv);
         break;
     }
-    pixelary::metafile::InstallMetafileLoader();
+    InstallServices();
     return RunThumbnails(*options);
 }

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "ThumbnailCommand.h"
-#include "readers/Rwlib.h"
+#include "services/Services.h"
 
 namespace {
 
@@ -43,6 +43,6 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     // Files the own readers refuse, and the library formats, go through the image component.
-    pixelary::RegisterLibraryReader();
+    pixelary::InstallServices(pixelary::ServiceOptions{});
     return RunThumbnails(*options);
 }

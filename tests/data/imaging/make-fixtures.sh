@@ -4,7 +4,7 @@
 # Tools: ImageMagick 6 (convert), netpbm, libtiff-tools (tiffcp), Python 3 for byte-built files.
 set -euo pipefail
 cd "$(dirname "$0")"
-mkdir -p bmp png gif jpeg tga pcx tiff eps
+mkdir -p bmp png gif jpg tga pcx tif eps
 src=$(mktemp --suffix=.png)
 trap 'rm -f "$src"' EXIT
 # A 40 x 30 picture: colour gradient with a black square at the top left.
@@ -29,10 +29,10 @@ convert -delay 10 "$src" \( "$src" -negate \) gif/animated.gif
 convert "$src" -transparent black gif/transparent.gif
 convert "$src" -interlace GIF gif/interlaced.gif
 
-convert "$src" -quality 90 jpeg/colour.jpg
-convert "$src" -colorspace Gray jpeg/grey.jpg
-convert "$src" -colorspace CMYK jpeg/cmyk.jpg
-convert "$src" -interlace JPEG jpeg/progressive.jpg
+convert "$src" -quality 90 jpg/colour.jpg
+convert "$src" -colorspace Gray jpg/grey.jpg
+convert "$src" -colorspace CMYK jpg/cmyk.jpg
+convert "$src" -interlace JPEG jpg/progressive.jpg
 
 # ImageMagick 6.9 stores Targa rows top first under a bottom-first origin: use netpbm.
 pngtopnm "$src" | ppmtotga -rgb > tga/rle.tga
@@ -45,20 +45,20 @@ convert "$src" -colors 16 -type Palette pcx/pal8.pcx
 pngtopnm "$src" | ppmtopgm | pgmtopbm -threshold -value 0.2 | ppmtopcx > pcx/mono.pcx
 pngtopnm "$src" | pnmquant 16 | ppmtopcx > pcx/planar16.pcx
 
-convert "$src" -depth 8 -compress LZW tiff/lzw.tif
-convert "$src" -colorspace Gray -depth 8 -compress LZW tiff/grey.tif
-convert "$src" -compress JPEG tiff/jpeg.tif
-convert "$src" -monochrome -compress Group4 tiff/g4.tif
-convert "$src" -depth 8 -compress Zip -define tiff:tile-geometry=16x16 tiff/tiled-zip.tif
-convert "$src" -colors 16 -type Palette -compress RLE tiff/palette-packbits.tif
-convert "$src" \( "$src" -resize 20x15 \) -depth 8 -compress LZW tiff/two-pages.tif
-convert "$src" -colorspace CMYK -depth 8 tiff/cmyk.tif
-convert "$src" -depth 16 tiff/rgb16.tif
-convert "$src" -colorspace Lab -depth 8 -compress LZW tiff/lab.tif
+convert "$src" -depth 8 -compress LZW tif/lzw.tif
+convert "$src" -colorspace Gray -depth 8 -compress LZW tif/grey.tif
+convert "$src" -compress JPEG tif/jpeg.tif
+convert "$src" -monochrome -compress Group4 tif/g4.tif
+convert "$src" -depth 8 -compress Zip -define tiff:tile-geometry=16x16 tif/tiled-zip.tif
+convert "$src" -colors 16 -type Palette -compress RLE tif/palette-packbits.tif
+convert "$src" \( "$src" -resize 20x15 \) -depth 8 -compress LZW tif/two-pages.tif
+convert "$src" -colorspace CMYK -depth 8 tif/cmyk.tif
+convert "$src" -depth 16 tif/rgb16.tif
+convert "$src" -colorspace Lab -depth 8 -compress LZW tif/lab.tif
 convert "$src" -depth 8 -compress None tiff-rgb.tif
-tiffcp -c jpeg:90 tiff-rgb.tif tiff/ycbcr-jpeg.tif
+tiffcp -c jpeg:90 tiff-rgb.tif tif/ycbcr-jpeg.tif
 convert "$src" -sampling-factor 2x2 -quality 90 old-jpeg-stream.jpg
-python3 make_ojpeg.py old-jpeg-stream.jpg tiff/old-jpeg.tif
+python3 make_ojpeg.py old-jpeg-stream.jpg tif/old-jpeg.tif
 rm -f tiff-rgb.tif old-jpeg-stream.jpg
 
 convert "$src" EPS2:eps/plain.eps
