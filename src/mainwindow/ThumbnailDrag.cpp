@@ -10,7 +10,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
@@ -145,8 +144,9 @@ void ThumbnailView::StartDrag(QPoint from) {
     QStringList paths;
     for (const QUrl& url : data->urls()) paths << url.toLocalFile();
 
-    // Owned by the paint box until the drag ends; a real drag also deletes it later itself.
-    QPointer<QDrag> drag = new QDrag(ItemPaint);
+    // Qt deletes the drag once it is done with it, which may be after the drag has ended: a
+    // drop into another program asks it for the data then. The paint box owns it until then.
+    auto* drag = new QDrag(ItemPaint);
     const HitInfo hit = HitTest(from.x(), from.y());
     if (MExplorerItem* entry = Entry(hit.EntryIndex)) {
         const QImage picture = Picture(*entry);
@@ -162,7 +162,6 @@ void ThumbnailView::StartDrag(QPoint from) {
     draggingOut_ = true;
     const Qt::DropAction action = ExecDrag(*drag, kOfferedActions, Qt::CopyAction);
     draggingOut_ = false;
-    if (drag) drag->deleteLater();
     // The entries may be gone now: a drop onto this grid lists the folder again.
     if (action == Qt::MoveAction && !dropHandledHere_) WatchMovedOut(paths);
 }

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QUrl>
@@ -52,6 +53,7 @@ class DragDropTest : public QObject {
         form_->ItemScrollBox->ExecDrag = [this](QDrag& drag, Qt::DropActions offered,
                                                 Qt::DropAction proposed) {
             ++drags_;
+            dragObject_ = &drag;
             dragUrls_ = drag.mimeData()->urls();
             dragHasUriList_ = drag.mimeData()->hasFormat(QStringLiteral("text/uri-list"));
             dragHasPixmap_ = !drag.pixmap().isNull();
@@ -109,6 +111,11 @@ class DragDropTest : public QObject {
         QTest::mouseRelease(form_->ItemPaint, Qt::LeftButton, {}, at + QPoint(3 * distance, 0));
         QCOMPARE(drags_, 1);  // one drag per press
         QCOMPARE(SelectedNames(), QStringList({"a.bmp", "c.bmp"}));
+        // A drop into another program asks the drag for its data after the drag has ended here:
+        // the grid leaves deleting it to the platform.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dragObject_);
+        QCOMPARE(dragObject_->mimeData()->urls(), dragUrls_);
     }
 
     void ClicksBehaveAsBeforeAndOnlyASelectedCellDrags() {
@@ -446,6 +453,7 @@ class DragDropTest : public QObject {
     Qt::DropActions offered_;
     Qt::DropAction proposed_ = Qt::IgnoreAction;
     std::function<Qt::DropAction()> targetAction_;
+    QPointer<QDrag> dragObject_;
 };
 
 PIXELARY_QTEST_MAIN(DragDropTest)
