@@ -17,17 +17,19 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 
-[[noreturn]] void Invalid() { throw EInOutError("Bitmap image is not valid"); }
+[[noreturn]] void Invalid() {
+    throw EInOutError("Bitmap image is not valid");
+}
 
 // The fields of the 40-byte information header that a stored bitmap uses.
 struct InfoHeader {
-    std::uint32_t size = 0;        // +0
-    std::int32_t width = 0;        // +4
-    std::int32_t height = 0;       // +8, negative for top-down rows
-    std::uint16_t planes = 0;      // +12
-    std::uint16_t bit_count = 0;   // +14
-    std::uint32_t compression = 0; // +16
-    std::uint32_t colors_used = 0; // +32
+    std::uint32_t size = 0;         // +0
+    std::int32_t width = 0;         // +4
+    std::int32_t height = 0;        // +8, negative for top-down rows
+    std::uint16_t planes = 0;       // +12
+    std::uint16_t bit_count = 0;    // +14
+    std::uint32_t compression = 0;  // +16
+    std::uint32_t colors_used = 0;  // +32
 };
 
 InfoHeader ReadInfoHeader(Stream& in) {
@@ -92,9 +94,12 @@ std::uint32_t Dib::PixelValue(int x, int y) const {
     const std::uint8_t* row = Row(y);
     const auto ux = static_cast<std::size_t>(x);
     switch (bit_count_) {
-        case 1: return (row[ux / 8] >> (7 - ux % 8)) & 1;
-        case 4: return ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0F;
-        case 8: return row[ux];
+        case 1:
+            return (row[ux / 8] >> (7 - ux % 8)) & 1;
+        case 4:
+            return ux % 2 == 0 ? row[ux / 2] >> 4 : row[ux / 2] & 0x0F;
+        case 8:
+            return row[ux];
         case 24: {
             const std::uint8_t* p = row + ux * 3;
             return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
@@ -103,7 +108,8 @@ std::uint32_t Dib::PixelValue(int x, int y) const {
             const std::uint8_t* p = row + ux * 4;
             return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

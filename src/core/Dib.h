@@ -15,7 +15,7 @@ class Stream;
 // Depths up to 8 carry a palette of up to 256 entries (blue in the low byte, then green, red).
 // Stored as a BMP file wherever a picture is kept (entry streams, cache files, wallpaper).
 class Dib {
-public:
+  public:
     static constexpr int kMaxSide = 65535;
     static constexpr std::size_t kMaxPixelBytes = std::size_t{1} << 30;
 
@@ -59,7 +59,7 @@ public:
     static Dib LoadFromFile(const std::string& path);
     static Dib LoadFromBytes(const std::vector<std::uint8_t>& bytes);
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     int bit_count_ = 0;

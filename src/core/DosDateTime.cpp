@@ -39,11 +39,13 @@ std::int32_t FromUnixTime(std::time_t seconds) {
     if (localtime_r(&seconds, &local) == nullptr) return 0;
     const int year = local.tm_year + 1900;
     if (year < kEpochYear || year > kLastYear) return 0;
-    return Encode({year, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                   local.tm_sec});
+    return Encode(
+        {year, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
-std::int32_t Now() { return FromUnixTime(std::time(nullptr)); }
+std::int32_t Now() {
+    return FromUnixTime(std::time(nullptr));
+}
 
 std::optional<double> ToDateTime(std::int32_t stamp) {
     using namespace std::chrono;

@@ -14,7 +14,7 @@ struct LocalDateTime {
     int day = 1;      // 1..31
     int hour = 0;
     int minute = 0;
-    int second = 0;   // stored in 2-second steps
+    int second = 0;  // stored in 2-second steps
 };
 
 // DOS date-time stamp: date in the high 16 bits (year - 1980 in bits 9-15, month in 5-8, day in

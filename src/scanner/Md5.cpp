@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scanner/Md5.h"
 
-#include <cstdint>
-
 #include <md5.h>
+
+#include <cstdint>
 
 namespace pixelary {
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/Dib.h"
-
 #include <gtest/gtest.h>
 
+#include "core/Dib.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
 

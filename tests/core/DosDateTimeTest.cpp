@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/DosDateTime.h"
-
 #include <gtest/gtest.h>
+
+#include "core/DosDateTime.h"
 
 namespace pixelary {
 namespace {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/Text.h"
-
 #include <gtest/gtest.h>
+
+#include "core/Text.h"
 
 namespace pixelary {
 namespace {

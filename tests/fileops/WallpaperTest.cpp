@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +7,7 @@
 #include "core/Dib.h"
 #include "fileops/Wallpaper.h"
 #include "fileops/WallpaperImage.h"
+#include "support/TempDir.h"
 
 namespace pixelary::fileops {
 namespace {
@@ -117,15 +117,9 @@ TEST(Wallpaper, ThePortalComesAfterTheDesktopsOwnSettingsAndBeforeFehOrXwallpape
 
 namespace fs = std::filesystem;
 
-fs::path TempFolder(const char* name) {
-    fs::path folder = fs::temp_directory_path() / (std::string(name) + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
-
 TEST(WallpaperImage, LargePictureIsShrunkToTheScreenKeepingProportions) {
-    const fs::path folder = TempFolder("pixelary-wallpaper-");
+    const testing::TempDir temp;
+    const fs::path folder = temp.Path();
     Dib picture(400, 100, 24);
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 400; ++x) picture.Row(y)[x * 3 + 2] = x < 200 ? 0xFF : 0x00;
@@ -147,14 +141,13 @@ TEST(WallpaperImage, LargePictureIsShrunkToTheScreenKeepingProportions) {
     const std::string saved = SaveWallpaperBitmap(wallpaper, (folder / "out").string(), "寬");
     EXPECT_EQ(saved, (folder / "out" / "寬.bmp").string());
     EXPECT_EQ(Dib::LoadFromFile(saved).Width(), 200);
-    fs::remove_all(folder);
 }
 
 TEST(WallpaperImage, NoReaderGivesAnEmptyBitmap) {
-    const fs::path folder = TempFolder("pixelary-wallpaper-none-");
+    const testing::TempDir temp;
+    const fs::path folder = temp.Path();
     std::ofstream(folder / "bad.bmp") << "not a bitmap at all";
     EXPECT_TRUE(MakeWallpaperBitmap((folder / "bad.bmp").string(), "bmp", {800, 600}).IsEmpty());
-    fs::remove_all(folder);
 }
 
 }  // namespace

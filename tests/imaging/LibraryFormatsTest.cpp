@@ -290,7 +290,7 @@ TEST(HostileFiles, TruncatedFixturesNeverCrash) {
 // A FIFO named like a picture is refused by every format's open at once instead of waiting for a
 // writer; a device is refused too instead of being read without end.
 TEST(HostileFiles, FifosAndDevicesAreRefusedWithoutBlocking) {
-    TempFolder folder;
+    TempDir folder;
     Component c;
     for (const char* ext : {".jpg", ".png", ".gif", ".tif", ".bmp", ".pcx", ".tga", ".pcd"}) {
         const std::string fifo = folder.File(std::string("pipe") + ext);

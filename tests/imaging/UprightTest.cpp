@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "support/Quarters.h"
 #include "TestSupport.h"
 #include "fileops/Wallpaper.h"
 #include "fileops/WallpaperImage.h"
 #include "print/MPrint.h"
-#include "readers/library/Rwlib.h"
 #include "readers/ThumbnailSize.h"
+#include "readers/library/Rwlib.h"
 #include "scanner/FileThumbnail.h"
+#include "support/Quarters.h"
 
 namespace pixelary {
 namespace {
@@ -35,7 +35,8 @@ struct Photo {
 
 std::vector<Photo> Photos() {
     std::vector<Photo> photos;
-    for (int n = 1; n <= 8; ++n) photos.push_back({"readers/jpg/orient-" + std::to_string(n) + ".jpg", n});
+    for (int n = 1; n <= 8; ++n)
+        photos.push_back({"readers/jpg/orient-" + std::to_string(n) + ".jpg", n});
     photos.push_back({"readers/tif/orient-2.tif", 2});  // the own TIFF reader
     photos.push_back({"readers/tif/orient-6.tif", 6});
     photos.push_back({"readers/tif/orient-7-jpeg.tif", 7});  // the library's TIFF decoding
@@ -104,7 +105,7 @@ TEST_F(Upright, PrintedPicturesAreUpright) {
 // A photograph stored portrait and tagged to be turned a quarter: the reduced decode keeps the
 // rows of the turned thumbnail, so the thumbnail is sampled from a copy that covers it.
 TEST_F(Upright, ReducedDecodeCoversTheTurnedThumbnail) {
-    test::TempFolder folder;
+    testing::TempDir folder;
     test::Component c;
     c.image.Picture().Bitmap() = TPixBitmap::FromDib(testing::QuartersDib(384, 640));
     const std::string plain = folder.File("plain.jpg");

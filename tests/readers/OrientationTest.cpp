@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "support/Quarters.h"
 #include "ReaderTestSupport.h"
 #include "core/Stream.h"
 #include "readers/Orientation.h"
 #include "readers/Rwimage.h"
+#include "support/Quarters.h"
 
 namespace pixelary {
 namespace {
@@ -90,12 +90,14 @@ TEST(Orientation, EveryFixtureTellsItsTag) {
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/orient-7-jpeg.tif"), "tif"),
               Orientation::Transverse);
     // Files without the tag, and formats whose tag is not honoured, are shown as stored.
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/rgb24.tif"), "tif"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/tif/rgb24.tif"), "tif"),
+              Orientation::Normal);
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("imaging/jpeg/colour.jpg"), "jpg"),
               Orientation::Normal);
     EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/orient-6.jpg"), "png"),
               Orientation::Normal);
-    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/missing.jpg"), "jpg"), Orientation::Normal);
+    EXPECT_EQ(ReadPictureOrientation(test::Fixture("readers/jpg/missing.jpg"), "jpg"),
+              Orientation::Normal);
 }
 
 TEST(Orientation, ExifBlocksOfBothByteOrdersBehindOtherSegments) {
@@ -176,18 +178,18 @@ TEST(Orientation, LoopsAndEndlessSegmentsEndTheSearch) {
 }
 
 TEST(Orientation, FilesCutShortAreShownAsStored) {
-    test::TempDir dir;
+    testing::TempDir dir;
     const std::vector<std::uint8_t> jpeg = JpegWithExif(TiffBlock(true, {{}}));
     for (std::size_t size : {std::size_t{3}, std::size_t{13}, std::size_t{25}, jpeg.size() - 8}) {
         const std::string path = dir.File("cut.jpg");
-        test::WriteFile(path, std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + size));
+        testing::WriteFile(path, std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + size));
         EXPECT_EQ(ReadPictureOrientation(path, "jpg"), Orientation::Normal) << size;
     }
     // A TIFF file whose directory lies past its end.
     const std::string tif = dir.File("cut.tif");
-    test::WriteFile(tif, TiffBlock(false, {{}}, 4000));
+    testing::WriteFile(tif, TiffBlock(false, {{}}, 4000));
     EXPECT_EQ(ReadPictureOrientation(tif, "tif"), Orientation::Normal);
-    test::WriteFile(tif, TiffBlock(false, {{.value = 7}}));
+    testing::WriteFile(tif, TiffBlock(false, {{.value = 7}}));
     EXPECT_EQ(ReadPictureOrientation(tif, "tif"), Orientation::Transverse);
 }
 

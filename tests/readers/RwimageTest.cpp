@@ -330,7 +330,8 @@ TEST(CreateDiskImage, FilesCutShortWhileTheirRowsAreReadAreRefusedCleanly) {
     testing::TempDir dir;
     int readersRun = 0;
     for (const char* format : {"bmp", "tga", "pcx", "tif", "psd"}) {
-        for (const auto& entry : std::filesystem::directory_iterator(test::Fixture(std::string("readers/") + format))) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(test::Fixture(std::string("readers/") + format))) {
             const std::string extension = entry.path().extension().string();
             if (extension.size() < 2 || extension.substr(1) != format) continue;
             const auto size = static_cast<std::int64_t>(entry.file_size());

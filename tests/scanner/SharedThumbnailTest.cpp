@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <map>
 
-#include "support/TempDir.h"
 #include "readers/ThumbnailSize.h"
 #include "scanner/FileThumbnail.h"
 #include "scanner/Md5.h"
 #include "scanner/SharedThumbnail.h"
 #include "scanner/ThumbnailPng.h"
+#include "support/TempDir.h"
 
 namespace pixelary {
 namespace {

@@ -9,9 +9,9 @@
 
 namespace pixelary::testing {
 
-// The orientation fixtures (tests/data/readers/jpg/orient-N.jpg, tests/data/readers/tif/orient-*.tif) show a
-// 40 x 24 picture of four flat quarters: red top left, green top right, blue bottom left,
-// yellow bottom right.
+// The orientation fixtures (tests/data/readers/jpg/orient-N.jpg,
+// tests/data/readers/tif/orient-*.tif) show a 40 x 24 picture of four flat quarters: red top left,
+// green top right, blue bottom left, yellow bottom right.
 constexpr int kQuartersWidth = 40;
 constexpr int kQuartersHeight = 24;
 constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kYellow = 0xFFFF00;

@@ -88,8 +88,8 @@ TEST(PixthumbFolder, PhotographThumbnailsOfEarlierVersionsAreMadeAgain) {
     std::filesystem::create_directory(pics);
     std::filesystem::create_directory(cache);
     const std::string data = PIXELARY_TEST_DATA;
-    std::filesystem::copy_file(data + "/jpg/orient-6.jpg", pics + "photo.jpg");
-    std::filesystem::copy_file(data + "/tif/orient-2.tif", pics + "scan.tif");
+    std::filesystem::copy_file(data + "/readers/jpg/orient-6.jpg", pics + "photo.jpg");
+    std::filesystem::copy_file(data + "/readers/tif/orient-2.tif", pics + "scan.tif");
     Dib(120, 90, 24).SaveToFile(pics + "drawing.bmp");
     const std::string args = "--folder " + pics + " --cache " + cache;
     int status = -1;
