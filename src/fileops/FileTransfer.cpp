@@ -123,6 +123,21 @@ fs::path FreeNameIn(const fs::path& folder, const fs::path& source) {
     return candidate;
 }
 
+TransferRefusal CheckTransfer(TransferKind kind, const std::vector<std::string>& sources,
+                              const std::string& destination) {
+    bool allThere = !sources.empty();
+    for (const std::string& source : sources) {
+        const fs::path path(source);
+        std::error_code error;
+        if (fs::is_directory(fs::symlink_status(path, error)) && IsInside(destination, path)) {
+            return TransferRefusal::IntoItself;
+        }
+        allThere = allThere && fs::equivalent(path.parent_path(), destination, error);
+    }
+    return kind == TransferKind::Move && allThere ? TransferRefusal::AlreadyThere
+                                                  : TransferRefusal::None;
+}
+
 bool FileTransfer::PlanItem(const fs::path& source, Plan& plan, TransferResult& result) {
     std::error_code error;
     const auto status = fs::symlink_status(source, error);

@@ -67,6 +67,15 @@ class FileTransfer {
     std::uint64_t bytes_total_ = 0;
 };
 
+// Why a transfer would be refused before it asks or changes anything.
+enum class TransferRefusal {
+    None,         // it has something to do
+    IntoItself,   // a source folder is the destination or one of the folders inside it
+    AlreadyThere  // a move whose every source is already in the destination
+};
+TransferRefusal CheckTransfer(TransferKind kind, const std::vector<std::string>& sources,
+                              const std::string& destination);
+
 // A free name for a copy of source inside folder: the name itself when free, else
 // "name (2).ext", "name (3).ext" ...
 std::filesystem::path FreeNameIn(const std::filesystem::path& folder,

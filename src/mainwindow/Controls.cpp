@@ -59,6 +59,10 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
     if (OnMouseMove) OnMouseMove(event);
 }
 
+void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnMouseUp) OnMouseUp(event);
+}
+
 void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (OnDblClick) OnDblClick(event);
     QWidget::mouseDoubleClickEvent(event);  // delivers the press

@@ -34,12 +34,14 @@ class TPaintBox : public QWidget {
     std::function<void(QPaintEvent*)> OnPaint;
     std::function<void(QMouseEvent*)> OnMouseDown;
     std::function<void(QMouseEvent*)> OnMouseMove;
+    std::function<void(QMouseEvent*)> OnMouseUp;
     std::function<void(QMouseEvent*)> OnDblClick;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     // Runs OnDblClick, then delivers the double click's own mouse-down, as the desktop does.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

@@ -163,7 +163,11 @@ void FileCommands::TransferSelection(fileops::TransferKind kind) {
     const QString start = ToQ(state_.Folder->GetDisplayName(shell::SHGDN_FORPARSING));
     const QString destination = FileOps.ChooseFolder(LoadStr(kStrChooseDestination), start);
     if (destination.isEmpty()) return;  // cancelled: the view stays as it is
+    TransferFiles(kind, *paths, destination);
+}
 
+void FileCommands::TransferFiles(fileops::TransferKind kind, const std::vector<std::string>& paths,
+                                 const QString& destination) {
     QProgressDialog progress(kind == fileops::TransferKind::Copy
                                  ? QCoreApplication::translate("FileCommands", "複製中...")
                                  : QCoreApplication::translate("FileCommands", "移動中..."),
@@ -182,7 +186,7 @@ void FileCommands::TransferSelection(fileops::TransferKind kind) {
     callbacks.askOverwrite = [this](const std::string& target) {
         return FileOps.AskOverwrite(ToQ(target));
     };
-    fileops::FileTransfer transfer(kind, *paths, destination.toStdString());
+    fileops::FileTransfer transfer(kind, paths, destination.toStdString());
     const fileops::TransferResult result = transfer.Run(callbacks);
     progress.reset();
     if (!result.error.empty()) {

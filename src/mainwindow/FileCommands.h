@@ -64,6 +64,10 @@ class FileCommands : public QObject {
     void CopyTo() { TransferSelection(fileops::TransferKind::Copy); }
     void MoveTo() { TransferSelection(fileops::TransferKind::Move); }
     void Delete();
+    // Copies or moves the paths into a folder, asking before an existing file is replaced and
+    // showing progress and errors; then the shown folder is listed again. Dropped files go here.
+    void TransferFiles(fileops::TransferKind kind, const std::vector<std::string>& paths,
+                       const QString& destination);
     void SetWallpaper(bool tiled);
     void Print();
     void TwainAcquire();

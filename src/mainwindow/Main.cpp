@@ -86,6 +86,13 @@ void TMainForm::WireParts() {
                              BackBtn, ForeBtn, CmUpPath, UpPathBtn, PathCombo, CmSortExt,
                              CmSortSize, CmSortDate, CmSortMinMax});
     connect(files_.get(), &FileCommands::FolderChanged, this, &TMainForm::CmViewRefreshClick);
+    connect(view_, &ThumbnailView::FilesDropped, files_.get(),
+            [this](fileops::TransferKind kind, const QStringList& paths, const QString& folder) {
+                std::vector<std::string> sources;
+                for (const QString& path : paths) sources.push_back(path.toStdString());
+                files_->TransferFiles(kind, sources, folder);
+            });
+    connect(view_, &ThumbnailView::FilesMovedOut, this, &TMainForm::CmViewRefreshClick);
     connect(scanner_.get(), &ScannerLink::ProgressChanged, this, [this](int value) {
         Progress = value;
         StatusBar->InvalidatePanels();

@@ -3,6 +3,7 @@
 // status counts made on every paint.
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 
 #include "mainwindow/BrowserState.h"
 #include "mainwindow/Controls.h"
@@ -16,6 +17,8 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kGrey(128, 128, 128);
 const QColor kNameBlue(0, 0, 255);
+const QColor kDropOrange(255, 140, 0);
+constexpr int kDropFrameWidth = 3;
 constexpr std::uint32_t kFolderAndFileSystem = shell::SFGAO_FOLDER | shell::SFGAO_FILESYSTEM;
 
 QString DisplayName(const MExplorerItem& entry) {
@@ -158,6 +161,13 @@ void ThumbnailView::PaintItems(QPainter& painter, const QRect& clip, int first, 
             textSize.width(), textSize.height());
         painter.setPen(entry->Selected ? Qt::white : kNameBlue);
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
+
+        if (i == dropTarget_) {  // the folder a drag would drop into
+            painter.setPen(QPen(kDropOrange, kDropFrameWidth));
+            painter.setBrush(Qt::NoBrush);
+            const int inset = kDropFrameWidth / 2 + 1;
+            painter.drawRect(cellRect.adjusted(inset, inset, -inset - 1, -inset - 1));
+        }
     }
     painter.setBrush(Qt::SolidPattern);
 }

@@ -30,8 +30,9 @@ ThumbnailView::ThumbnailView(BrowserState& state, QWidget* parent)
         if (contextMenu_) contextMenu_->popup(ItemPaint->mapToGlobal(at));
     });
     ItemPaint->OnPaint = [this](QPaintEvent* event) { ItemPaintPaint(event); };
-    ItemPaint->OnMouseDown = [this](QMouseEvent* event) { MouseDownMovingTheFocus(event); };
+    ItemPaint->OnMouseDown = [this](QMouseEvent* event) { ItemPaintMousePress(event); };
     ItemPaint->OnMouseMove = [this](QMouseEvent* event) { ItemPaintMouseMove(event); };
+    ItemPaint->OnMouseUp = [this](QMouseEvent* event) { ItemPaintMouseUp(event); };
     ItemPaint->OnDblClick = [this](QMouseEvent*) { ItemPaintDblClick(); };
     setWidget(ItemPaint);
     RenameEdit = new QLineEdit(ItemPaint);
@@ -41,6 +42,7 @@ ThumbnailView::ThumbnailView(BrowserState& state, QWidget* parent)
     RenameEdit->setEnabled(false);
     InstallRenameEdit();
     InstallGridKeys();
+    InstallDragAndDrop();
     tile_ = LoadTile("tile100.png", QColor(255, 226, 184));
 }
 
@@ -106,6 +108,9 @@ void ThumbnailView::ForgetEntries() {
     // Entries of the next listing may reuse the addresses of the old ones.
     entryKinds_.clear();
     entryKindsCount_ = -1;
+    dragPress_.reset();
+    dropTarget_ = -1;
+    checkedDestination_.clear();
 }
 
 void ThumbnailView::ShowNewListing() {
@@ -208,6 +213,7 @@ void ThumbnailView::ItemPaintMouseDown(QMouseEvent* event) {
 }
 
 void ThumbnailView::ItemPaintMouseMove(QMouseEvent* event) {
+    if (DragFromPendingPress(*event)) return;
     if (!state_.Folder) return;
     const QPoint at = event->position().toPoint();
     const HitInfo hit = HitTest(at.x(), at.y());

@@ -5,17 +5,23 @@
 #include <QPixmap>
 #include <QScrollArea>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
+#include "fileops/FileTransfer.h"
 #include "mainwindow/PictureCache.h"
 #include "mainwindow/ViewGeometry.h"
 
 class QAction;
+class QDrag;
 class QKeyEvent;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPainter;
 
 namespace pixelary {
@@ -25,7 +31,8 @@ class MExplorerItem;
 class TPaintBox;
 
 // The thumbnail grid of the shown folder's entries: layout, painting, hit tests, mouse and
-// keyboard selection, the focused cell, in-place rename and scrolling. The scroll area itself
+// keyboard selection, the focused cell, in-place rename, scrolling, and dragging files out of
+// the grid and into it. The scroll area itself
 // is the control "ItemScrollBox"; the grid is painted on its widget "ItemPaint".
 class ThumbnailView : public QScrollArea {
     Q_OBJECT
@@ -99,6 +106,17 @@ class ThumbnailView : public QScrollArea {
     // A key pressed in the grid (ThumbnailKeys.cpp); false for a key the grid leaves alone.
     bool ItemScrollBoxKeyDown(const QKeyEvent& event);
 
+    // Dragging (ThumbnailDrag.cpp). Runs a drag out of the grid with the actions it offers and
+    // the one it proposes, and gives the action the target took. A real drag holds the event
+    // loop until the drop, so tests replace it.
+    std::function<Qt::DropAction(QDrag& drag, Qt::DropActions offered, Qt::DropAction proposed)>
+        ExecDrag;
+    // The file URLs of the selected file-system entries, in view order; none when no such
+    // entry is selected.
+    std::unique_ptr<QMimeData> SelectionMimeData() const;
+    // The folder cell a drag over the grid would drop into; -1 when none.
+    int DropTargetIndex() const { return dropTarget_; }
+
   signals:
     // The entry was opened: double click, a click on its name, or Enter.
     void OpenRequested(int index);
@@ -106,9 +124,18 @@ class ThumbnailView : public QScrollArea {
     void StatusCountsChanged(const QString& counts);
     // The info panel shows something else: the grid repainted or the focus moved.
     void InfoPanelStale();
+    // Files were dropped onto the grid: they are to be copied or moved into the folder.
+    void FilesDropped(fileops::TransferKind kind, const QStringList& paths,
+                      const QString& destination);
+    // Files dragged out of the grid were moved away by the drop target.
+    void FilesMovedOut();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void ItemPaintPaint(QPaintEvent* event);
@@ -140,6 +167,31 @@ class ThumbnailView : public QScrollArea {
     void RunFromGrid(QAction* command);
     void PaintFocusRect(QPainter& painter);
 
+    // Drag and drop (ThumbnailDrag.cpp).
+    struct DropPlan {
+        bool Allowed = false;
+        int Cell = -1;  // the folder cell dropped onto; -1 for the shown folder
+        fileops::TransferKind Kind = fileops::TransferKind::Copy;
+        QStringList Paths;
+        QString Destination;
+    };
+    void InstallDragAndDrop();
+    // A press on a selected cell without Shift or Ctrl: it may begin a drag.
+    bool PressMayStartDrag(const QMouseEvent& event) const;
+    void ItemPaintMousePress(QMouseEvent* event);
+    void ItemPaintMouseUp(QMouseEvent* event);
+    // Ends the pending press: a drag once the pointer went far enough, else nothing yet.
+    bool DragFromPendingPress(const QMouseEvent& event);
+    void StartDrag(QPoint from);
+    void WatchMovedOut(const QStringList& paths);
+    void CheckMovedOut();
+    // What a drop at the event's position would do; Allowed is false where it is refused.
+    DropPlan PlanDrop(const QDropEvent& event);
+    void ShowDropAt(QDropEvent& event);
+    void SetDropTarget(int index);
+    // The folder cell at a point of the viewport, else -1.
+    int FolderCellAt(QPoint viewportPoint) const;
+
     BrowserState& state_;
     KeyCommands keyCommands_;
     QMenu* contextMenu_ = nullptr;
@@ -157,6 +209,24 @@ class ThumbnailView : public QScrollArea {
     int entryFiles_ = 0;
     // The entries' decoded pictures, kept between paints.
     mutable PictureCache pictures_;
+
+    // A press on a selected cell: what it does to the selection waits for the release, since
+    // the pointer moving far enough first makes it the start of a drag of the whole selection.
+    std::unique_ptr<QMouseEvent> dragPress_;
+    // A drag out of this grid is running: a drop during it is a drop of its own cells.
+    bool draggingOut_ = false;
+    // A drag from this grid ended in a drop onto it, which listed the folder again itself.
+    bool dropHandledHere_ = false;
+    // Files moved out by a drop target in another program: watched until they are gone.
+    QStringList movedOut_;
+    int movedOutChecks_ = 0;
+    QTimer movedOutTimer_;
+    int dropTarget_ = -1;
+    // The refusal check of the last destination and kind a drag hovered over, kept while the
+    // drag stays over the same folder.
+    QString checkedDestination_;
+    fileops::TransferKind checkedKind_ = fileops::TransferKind::Copy;
+    bool checkedAllowed_ = false;
 };
 
 }  // namespace pixelary

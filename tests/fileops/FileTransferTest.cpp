@@ -128,6 +128,31 @@ TEST_F(FileTransferTest, FolderCannotGoInsideItself) {
     EXPECT_TRUE(fs::exists(source_ / "sub"));
 }
 
+TEST_F(FileTransferTest, CheckRefusesAFolderIntoItselfAndAMoveThatStaysWhereItIs) {
+    fs::create_directories(source_ / "相簿" / "內層");
+    Write(source_ / "a.bmp", "a");
+    const std::string folder = (source_ / "相簿").string();
+    const std::string file = (source_ / "a.bmp").string();
+    for (TransferKind kind : {TransferKind::Copy, TransferKind::Move}) {
+        EXPECT_EQ(CheckTransfer(kind, {file, folder}, folder), TransferRefusal::IntoItself);
+        EXPECT_EQ(CheckTransfer(kind, {folder}, folder + "/內層"), TransferRefusal::IntoItself);
+        EXPECT_EQ(CheckTransfer(kind, {folder}, target_.string()), TransferRefusal::None);
+    }
+    // Into the folder the sources are in: a move has nothing to do, a copy makes numbered names.
+    EXPECT_EQ(CheckTransfer(TransferKind::Move, {file, folder}, source_.string()),
+              TransferRefusal::AlreadyThere);
+    EXPECT_EQ(CheckTransfer(TransferKind::Copy, {file, folder}, source_.string()),
+              TransferRefusal::None);
+    // One source from elsewhere still has to move.
+    Write(target_ / "b.bmp", "b");
+    EXPECT_EQ(
+        CheckTransfer(TransferKind::Move, {file, (target_ / "b.bmp").string()}, source_.string()),
+        TransferRefusal::None);
+    // A folder whose name merely starts like the source's is not inside it.
+    fs::create_directories(source_ / "相簿2");
+    EXPECT_EQ(CheckTransfer(TransferKind::Move, {folder}, folder + "2"), TransferRefusal::None);
+}
+
 TEST_F(FileTransferTest, CrossDeviceMoveDeletesSourcesOnlyAfterEveryCopy) {
     Write(source_ / "1.bmp", "one");
     Write(source_ / "2.bmp", "two");
