@@ -2,10 +2,14 @@
 #include "cache/MCacheFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -26,9 +30,25 @@ namespace {
 constexpr std::int64_t kBytesPerKB = 1024;
 // No path or file name comes near this; a longer stored text is a damaged index.
 constexpr std::int32_t kMaxStoredText = 64 * 1024;
-constexpr const char* kNewIndexSuffix = ".new";
+// A new index is written as "Pixelary.cac.new.<process>.<serial>" and renamed over the old
+// one: every writer (two running programs, two threads) has a file of its own, so writes never
+// mix and the last complete index wins.
+constexpr const char* kNewIndexInfix = ".new.";
 constexpr std::size_t kThumbnailDigits = 4;
 constexpr const char* kThumbnailSuffix = ".TMP";
+
+std::string NewIndexName(const std::string& index) {
+    static std::atomic<unsigned> serial{0};
+    return index + kNewIndexInfix + std::to_string(::getpid()) + "." + std::to_string(serial++);
+}
+
+// A new index left behind by a program that ended before renaming it.
+bool IsAbandonedNewIndex(const std::string& name) {
+    const std::string prefix = std::string(MCacheFileManager::kIndexFileName) + kNewIndexInfix;
+    if (name.compare(0, prefix.size(), prefix) != 0) return false;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 
 bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
@@ -404,7 +424,7 @@ void MCacheFileManager::Save() const {
     std::lock_guard guard(mutex_);
     if (directory_.empty()) return;
     const std::string path = directory_ + kIndexFileName;
-    const std::string fresh = path + kNewIndexSuffix;
+    const std::string fresh = NewIndexName(path);
     if (!WriteDurably(fresh, IndexBytes()) || ::rename(fresh.c_str(), path.c_str()) != 0) {
         ::unlink(fresh.c_str());
         throw EFCreateError("Cannot create file \"" + path + "\"");
@@ -419,8 +439,10 @@ void MCacheFileManager::Sweep() {
     for (fs::directory_iterator it(directory_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         std::error_code kind_ec;
-        if (it->is_directory(kind_ec) || !IsThumbnailName(name)) continue;
-        if (IndexOfImageFile(name) < 0) orphans.push_back(it->path());
+        if (it->is_directory(kind_ec)) continue;
+        const bool orphan =
+            IsThumbnailName(name) ? IndexOfImageFile(name) < 0 : IsAbandonedNewIndex(name);
+        if (orphan) orphans.push_back(it->path());
     }
     for (const auto& orphan : orphans) fs::remove(orphan, ec);
 }

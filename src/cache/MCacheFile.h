@@ -99,7 +99,7 @@ class MCacheFileManager : protected MItemList {
     // the previous index intact. Raises EFCreateError when the file cannot be written.
     void Save() const;
     // Deletes every thumbnail file ("PX", four hexadecimal digits, ".TMP") of Directory that no
-    // record names.
+    // record names, and new index files that programs no longer running left behind.
     void Sweep();
 
   private:

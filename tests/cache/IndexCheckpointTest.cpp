@@ -10,6 +10,7 @@
 #include "cache/IndexCheckpoint.h"
 #include "cache/MCacheFile.h"
 #include "core/Exception.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace pixelary {
@@ -102,13 +103,14 @@ TEST_F(IndexCheckpointTest, LoadedIndexCountsAsWritten) {
 
 TEST_F(IndexCheckpointTest, FailedWriteRaisesAndWaitsForTheNextInterval) {
     AddThumbnail("/p/a.bmp", "PX0001.TMP");
-    // A directory in the way of the new index file makes the write fail, also for root.
-    fs::create_directory(dir.Slash() + MCacheFileManager::kIndexFileName + ".new");
-    now += 30s;
-    EXPECT_THROW(checkpoint.SaveIfDue(), EFCreateError);
-    now += 10s;
-    EXPECT_FALSE(checkpoint.SaveIfDue());
-    fs::remove(dir.Slash() + MCacheFileManager::kIndexFileName + ".new");
+    {
+        // As on a full disk, not even the index's signature fits (for root too).
+        const testing::FileSizeLimit full(4);
+        now += 30s;
+        EXPECT_THROW(checkpoint.SaveIfDue(), EFCreateError);
+        now += 10s;
+        EXPECT_FALSE(checkpoint.SaveIfDue());
+    }
     now += 20s;
     EXPECT_TRUE(checkpoint.SaveIfDue());
     EXPECT_EQ(RecordsOnDisk(), 1);

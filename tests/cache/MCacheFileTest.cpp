@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "cache/MCacheFile.h"
 #include "cache/UniqueName.h"
 #include "core/Exception.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace pixelary {
@@ -316,15 +321,58 @@ TEST_F(CacheTest, SaveReplacesTheIndexOnlyWhenTheNewOneIsComplete) {
     AddWithFile("/p/a", "PX000A.TMP", 1);
     cache.Save();
     const auto before = ReadFile(IndexPath());
-    fs::create_directory(IndexPath() + ".new");  // the new index cannot be written
     AddWithFile("/p/b", "PX000B.TMP", 1);
-    EXPECT_THROW(cache.Save(), EFCreateError);
+    {
+        // The new index (two records) does not fit: the old one (one record) is kept whole.
+        const testing::FileSizeLimit full(before.size());
+        EXPECT_THROW(cache.Save(), EFCreateError);
+    }
     EXPECT_EQ(ReadFile(IndexPath()), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3)
+        << "the index and two thumbnails, no new index left behind";
 
     MCacheFileManager nowhere;
     nowhere.Save();  // no directory: nothing to do
     nowhere.Load();
     EXPECT_EQ(nowhere.Count(), 0);
+}
+
+TEST_F(CacheTest, ProgramsSavingAtOnceNeverMixTheirIndexes) {
+    MCacheFileManager other;
+    other.SetDirectory(dir.Path());
+    other.SetLimit(kGenerousLimitKB);
+    AddWithFile("/p/a", "PX000A.TMP", 1);
+    for (const char* image : {"PX000B.TMP", "PX000C.TMP"}) {
+        WriteFileOfSize(dir.Slash() + image, 1);
+        other.Add(Record(std::string("/q/") + image, image, 1, 1));
+    }
+    std::thread second([&] {
+        for (int i = 0; i < 200; ++i) other.Save();
+    });
+    for (int i = 0; i < 200; ++i) EXPECT_NO_THROW(cache.Save());
+    second.join();
+    // Whoever renamed last, the index is one of the two, whole.
+    MCacheFileManager loaded;
+    loaded.SetDirectory(dir.Path());
+    loaded.SetLimit(kGenerousLimitKB);
+    loaded.Load();
+    EXPECT_TRUE(loaded.Count() == 1 || loaded.Count() == 2) << loaded.Count();
+}
+
+TEST_F(CacheTest, NewIndexesOfEndedProgramsAreSweptOthersKept) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string prefix = IndexPath() + ".new.";
+    const std::string abandoned = prefix + std::to_string(ended) + ".0";
+    const std::string running = prefix + std::to_string(getpid()) + ".7";
+    WriteFileOfSize(abandoned, 10);
+    WriteFileOfSize(running, 10);
+    WriteFileOfSize(dir.Slash() + "notes.new.1.0", 10);
+    cache.Load();  // no index: a sweep
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(dir.Slash() + "notes.new.1.0"));
 }
 
 TEST(UniqueName, NamesArePrefixedHexDigitsAndNeverReused) {

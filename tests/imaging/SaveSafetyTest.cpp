@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,11 +13,13 @@
 
 #include "TestSupport.h"
 #include "codecs/CodecAbi.h"
+#include "support/FileSizeLimit.h"
 
 namespace pixelary {
 namespace {
 
 using test::Component;
+using testing::FileSizeLimit;
 using testing::TempDir;
 using Bytes = std::vector<char>;
 
@@ -48,29 +49,6 @@ TPixBitmap Noise(int width, int height) {
     }
     return bitmap;
 }
-
-// While alive, the kernel refuses to let any file of this process grow past `bytes` (as a full
-// disk would), reporting EFBIG to the writer instead of raising SIGXFSZ.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 struct Format {
     TSaveFormat format;
