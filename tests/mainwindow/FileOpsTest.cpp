@@ -387,22 +387,9 @@ class FileOpsTest : public QObject {
         return count;
     }
 
-    int IndexOf(const QString& fileName) {
-        for (int i = 0; i < form_->EntryCount(); ++i) {
-            MExplorerItem* entry = form_->Entry(i);
-            if (QString::fromStdString(entry->GetName() + entry->GetExt()) == fileName) return i;
-        }
-        return -1;
-    }
+    int IndexOf(const QString& fileName) { return testing::EntryIndex(*form_, fileName); }
 
-    void Select(const QStringList& fileNames) {
-        for (int i = 0; i < form_->EntryCount(); ++i) form_->Entry(i)->Selected = 0;
-        for (const QString& name : fileNames) {
-            const int index = IndexOf(name);
-            QVERIFY2(index >= 0, qPrintable(name));
-            form_->Entry(index)->Selected = 1;
-        }
-    }
+    void Select(const QStringList& fileNames) { testing::SelectEntries(*form_, fileNames); }
 
     std::unique_ptr<TMainForm> form_;
     int chooser_calls_ = 0;

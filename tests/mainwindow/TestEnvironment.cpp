@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "core/Dib.h"
+#include "mainwindow/Main.h"
+#include "model/MExplorerItem.h"
 #include "platform/InterfaceLanguage.h"
 #include "platform/LinuxShell.h"
 #include "platform/LocaleCollation.h"
@@ -104,6 +106,23 @@ void WriteBmp(const QString& path, int width, int height, std::uint32_t rgb) {
         }
     }
     dib.SaveToFile(path.toStdString());
+}
+
+int EntryIndex(TMainForm& form, const QString& fileName) {
+    for (int i = 0; i < form.EntryCount(); ++i) {
+        MExplorerItem* entry = form.Entry(i);
+        if (QString::fromStdString(entry->GetName() + entry->GetExt()) == fileName) return i;
+    }
+    return -1;
+}
+
+void SelectEntries(TMainForm& form, const QStringList& fileNames) {
+    for (int i = 0; i < form.EntryCount(); ++i) form.Entry(i)->Selected = 0;
+    for (const QString& name : fileNames) {
+        const int index = EntryIndex(form, name);
+        QVERIFY2(index >= 0, qPrintable(name));
+        form.Entry(index)->Selected = 1;
+    }
 }
 
 }  // namespace pixelary::testing

@@ -10,6 +10,10 @@
 
 #include "mainwindow/Strings.h"
 
+namespace pixelary {
+class TMainForm;
+}
+
 namespace pixelary::testing {
 
 // A private home folder for the whole test process: settings, the cache and the namespace's
@@ -34,6 +38,11 @@ QString MakeFolder(const QString& relative);
 void WriteFile(const QString& path, qint64 size, int year = 2020, int month = 5, int day = 17);
 // A 24-bit BMP file of one colour (0xRRGGBB).
 void WriteBmp(const QString& path, int width, int height, std::uint32_t rgb);
+
+// The index of the shown entry named fileName (name and extension), or -1.
+int EntryIndex(TMainForm& form, const QString& fileName);
+// Selects exactly the named entries; fails the running test when one of them is not shown.
+void SelectEntries(TMainForm& form, const QStringList& fileNames);
 
 }  // namespace pixelary::testing
 
