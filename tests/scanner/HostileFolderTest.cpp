@@ -22,6 +22,7 @@
 #include "model/MExplorerItem.h"
 #include "platform/LinuxShell.h"
 #include "scanner/MScanIcon.h"
+#include "readers/ThumbnailSize.h"
 #include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 
@@ -34,8 +35,8 @@ using testing::SmallFileSystem;
 using testing::TempDir;
 
 constexpr int kIconSide = 32;
-constexpr int kBoxWidth = 94;
-constexpr int kBoxHeight = 78;
+constexpr int kBoxWidth = kThumbnailBoxWidth;
+constexpr int kBoxHeight = kThumbnailBoxHeight;
 
 class HostileFolderTest : public ::testing::Test {
   protected:

@@ -13,6 +13,7 @@
 #include "core/Log.h"
 #include "core/Stream.h"
 #include "scanner/MScanIcon.h"
+#include "readers/ThumbnailSize.h"
 #include "support/TempDir.h"
 
 namespace pixelary {
@@ -24,8 +25,8 @@ using testing::RecordingView;
 using testing::TempDir;
 using testing::WriteFile;
 
-constexpr int kBoxWidth = 94;
-constexpr int kBoxHeight = 78;
+constexpr int kBoxWidth = kThumbnailBoxWidth;
+constexpr int kBoxHeight = kThumbnailBoxHeight;
 
 void WriteBmp(const std::string& path, int width, int height, int depth = 24) {
     Dib picture(width, height, depth);

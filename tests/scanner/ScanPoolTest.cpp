@@ -10,6 +10,7 @@
 #include "cache/MCacheFile.h"
 #include "scanner/DecodePool.h"
 #include "scanner/MScanIcon.h"
+#include "readers/ThumbnailSize.h"
 #include "support/TempDir.h"
 
 namespace pixelary {
@@ -21,8 +22,8 @@ using testing::RecordingView;
 using testing::TempDir;
 using testing::WriteFile;
 
-constexpr int kBoxWidth = 94;
-constexpr int kBoxHeight = 78;
+constexpr int kBoxWidth = kThumbnailBoxWidth;
+constexpr int kBoxHeight = kThumbnailBoxHeight;
 
 std::map<int, int> CountsOf(const std::vector<int>& indices) {
     std::map<int, int> counts;

@@ -26,8 +26,8 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-constexpr int kBoxWidth = 94;
-constexpr int kBoxHeight = 78;
+constexpr int kBoxWidth = kThumbnailBoxWidth;
+constexpr int kBoxHeight = kThumbnailBoxHeight;
 constexpr std::uint32_t kPictureRgb = 0xFF0000;  // the pictures are red
 constexpr std::uint32_t kSharedRgb = 0x0000FF;   // their shared thumbnails blue
 
