@@ -103,7 +103,11 @@ for target in build/fuzz/bin/fuzz_*; do
 done
 
 # Rows of targets this run did not reach are kept from the previous results, so a campaign can
-# be spread over several runs (a filter each); the totals count every row.
+# be spread over several runs (a filter each, two at once on two cores); the lock keeps two runs
+# that end together from each writing the table without the other's row.
+touch fuzz/RESULTS.md
+exec 9<fuzz/RESULTS.md
+flock 9
 merge_rows() {
   local row name
   for row in "${rows[@]}"; do echo "$row"; done

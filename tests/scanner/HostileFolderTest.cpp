@@ -21,8 +21,8 @@
 #include "core/Stream.h"
 #include "model/MExplorerItem.h"
 #include "platform/LinuxShell.h"
-#include "scanner/MScanIcon.h"
 #include "readers/ThumbnailSize.h"
+#include "scanner/MScanIcon.h"
 #include "support/SmallFileSystem.h"
 #include "support/TempDir.h"
 

@@ -12,8 +12,8 @@
 #include "core/Cancel.h"
 #include "core/Log.h"
 #include "core/Stream.h"
-#include "scanner/MScanIcon.h"
 #include "readers/ThumbnailSize.h"
+#include "scanner/MScanIcon.h"
 #include "support/TempDir.h"
 
 namespace pixelary {

@@ -8,9 +8,9 @@
 
 #include "ScanTestSupport.h"
 #include "cache/MCacheFile.h"
+#include "readers/ThumbnailSize.h"
 #include "scanner/DecodePool.h"
 #include "scanner/MScanIcon.h"
-#include "readers/ThumbnailSize.h"
 #include "support/TempDir.h"
 
 namespace pixelary {
