@@ -483,7 +483,9 @@ void EmfPlayer::Bitmap(std::uint32_t type, RecordCursor& in) {
         // +24 x, y dest, +32 x, y source, +40 size, +48 info, +56 bits
         const QImage image = RecordImage(in, 48, 56);
         const QSizeF size(in.I32(40), in.I32(44));
-        const QRectF source(QPointF(in.I32(32), image.height() - in.I32(36) - size.height()), size);
+        // Source y counts from the bitmap's bottom row; any 32-bit value may stand there.
+        const double source_y = in.I32(36);
+        const QRectF source(QPointF(in.I32(32), image.height() - source_y - size.height()), size);
         canvas_.Image(QRectF(QPointF(in.I32(24), in.I32(28)), size), image, source);
         return;
     }

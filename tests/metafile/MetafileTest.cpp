@@ -223,6 +223,9 @@ TEST(Metafile, DamagedRecordsStopOrAreSkipped) {
     // Rectangles at the ends of the 32-bit range are measured without overflow.
     MDiskEMFWMF extreme(Fixture("emf-frame-int-overflow.emf"), "emf");
     Play(extreme, 20, 15);
+    // So is a device bitmap whose source row is the most negative 32-bit number.
+    MDiskEMFWMF far_row(Fixture("emf-dibits-source-y-int-min.emf"), "emf");
+    Play(far_row, 20, 15);
     // Text on a target stretched very unequally is left out rather than rendered.
     MDiskEMFWMF stretched(Fixture("emf-text-unequal-stretch.emf"), "emf");
     Play(stretched, 94, 78);
