@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libpng-dev libmd-dev libgif-dev libtiff-dev libtiff-tools
   libdxflib-dev ghostscript libgs-dev libsane-dev libsane1 sane-utils
-  libcups2-dev cups-daemon cups-client poppler-utils
+  libsm-dev libice-dev libcups2-dev cups-daemon cups-client poppler-utils
   libgtest-dev libbenchmark-dev
   imagemagick libmagickcore-6.q16-6-extra netpbm xvfb xauth xdotool dbus-daemon python3
   fonts-arphic-uming fonts-liberation

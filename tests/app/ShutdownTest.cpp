@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program ended by the signals of a desktop session or a terminal closes its window the
-// normal way: the cache index and the settings are written, and it exits cleanly.
+// The program ended by the signals of a desktop session or a terminal, or by the session manager
+// at logout, closes its window the normal way: the cache index and the settings are written, and
+// it exits cleanly.
 
 #include <signal.h>
 
@@ -8,8 +9,11 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/MiniSessionManager.h"
 
 namespace {
 
@@ -42,6 +46,16 @@ class ProgramRun {
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
     }
 
+    // On an X display, with a session manager, instead of the offscreen platform.
+    void JoinSession(const QString& display, const std::string& sessionManager) {
+        QProcessEnvironment env = process_.processEnvironment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("DISPLAY", display);
+        env.insert("SESSION_MANAGER", QString::fromStdString(sessionManager));
+        env.insert("ICEAUTHORITY", Path("home/.ICEauthority"));
+        process_.setProcessEnvironment(env);
+    }
+
     QString Path(const QString& relative) const { return root_.filePath(relative); }
     QString CacheFolder() const { return Path("data/Pixelary/Temp/PixCache"); }
     QString SettingsFile() const { return Path("config/Norvanti/Pixelary.conf"); }
@@ -53,6 +67,30 @@ class ProgramRun {
   private:
     QTemporaryDir root_;
     QProcess process_;
+};
+
+// A virtual X display of its own for one test.
+class VirtualDisplay {
+  public:
+    VirtualDisplay() {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
+        server_.start("Xvfb",
+                      {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+        // Xvfb names the display it took once it accepts clients.
+        if (server_.waitForReadyRead(10000)) {
+            name_ = ":" + QString::fromLatin1(server_.readLine().trimmed());
+        }
+    }
+    ~VirtualDisplay() {
+        server_.terminate();
+        server_.waitForFinished(5000);
+    }
+    bool Available() const { return !QStandardPaths::findExecutable("Xvfb").isEmpty(); }
+    const QString& Name() const { return name_; }
+
+  private:
+    QProcess server_;
+    QString name_;
 };
 
 // The record count of an index file, or -1 when there is none.
@@ -96,6 +134,44 @@ class ShutdownTest : public QObject {
         QFile settings(run.SettingsFile());
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QVERIFY(settings.readAll().contains("Cache%20size=4096"));
+    }
+
+    // At logout the session manager asks every client to save itself, then tells it to die.
+    void SessionLogoutWritesIndexAndSettings() {
+        VirtualDisplay display;
+        if (!display.Available()) QSKIP("Xvfb is not installed");
+        QVERIFY2(!display.Name().isEmpty(), "Xvfb did not start");
+        MiniSessionManager session;
+        QVERIFY2(!session.Address().empty(), session.Error().c_str());
+        ProgramRun run;
+        run.JoinSession(display.Name(), session.Address());
+        run.Process().start();
+        QVERIFY(run.Process().waitForStarted());
+        const auto events = [] { QCoreApplication::processEvents(); };
+        const QString index = run.CacheFolder() + "/Pixelary.cac";
+        // The first save is the one a newly registered client owes; the scan's own index follows.
+        QVERIFY(session.ServeUntil([&] { return session.Registered() && session.SavesDone() == 1; },
+                                   kScanTimeoutMs, events));
+        QVERIFY(session.ServeUntil([&] { return IndexedRecords(index) == kPictures; },
+                                   kScanTimeoutMs, events));
+        QFile::remove(index);
+        QFile::remove(run.SettingsFile());
+
+        session.SaveYourself(true);
+        QVERIFY(
+            session.ServeUntil([&] { return session.SavesDone() == 2; }, kExitTimeoutMs, events));
+        QVERIFY(session.LastSaveSucceeded());
+        QCOMPARE(IndexedRecords(index), kPictures);
+        QFile settings(run.SettingsFile());
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(settings.readAll().contains("Cache%20size=4096"));
+
+        session.Die();
+        QVERIFY(session.ServeUntil([&] { return run.Process().state() == QProcess::NotRunning; },
+                                   kExitTimeoutMs, events));
+        QCOMPARE(run.Process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.Process().exitCode(), 0);
+        QCOMPARE(IndexedRecords(index), kPictures);
     }
 };
 
