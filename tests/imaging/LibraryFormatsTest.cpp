@@ -400,6 +400,20 @@ TEST(Dxf, InsertScalesThatOverflowAreDropped) {
     EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);  // only the line is drawn
 }
 
+// Found by fuzzing: an arc or ellipse whose start angle is so large that a whole turn is below
+// its precision kept the reader adding turns for ever.
+TEST(Dxf, ArcsWithHugeAnglesEnd) {
+    TempDir folder;
+    Component c;
+    const std::string path = folder.File("angles.dxf");
+    std::ofstream(path) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n10\n21\n5\n"
+                           "0\nARC\n8\n0\n10\n5\n20\n2\n40\n1\n50\n1e300\n51\n0\n"
+                           "0\nELLIPSE\n8\n0\n10\n5\n20\n2\n11\n2\n21\n0\n40\n0.5\n"
+                           "41\n1e300\n42\n0\n0\nENDSEC\n0\nEOF\n";
+    ASSERT_TRUE(c.Load(path)) << c.lastText;
+    EXPECT_EQ(c.image.Picture().Bitmap().Width(), 1024);
+}
+
 }  // namespace
 }  // namespace pixelary
 

@@ -29,12 +29,22 @@ Point Polar(Point centre, double radius, double angle) {
     return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
 }
 
-// Appends the arc from a0 to a1 (radians, counter-clockwise) as segments.
+// The counter-clockwise sweep from a0 to a1 brought into one turn by whole turns: [0, 2 pi)
+// when the end lies before the start. Adding turns one at a time never ends for angles so large
+// that a turn is below their precision.
+double TurnsReduced(double sweep) {
+    const double reduced = std::fmod(sweep, 2 * kPi);
+    return reduced < 0 ? reduced + 2 * kPi : reduced;
+}
+
+// Appends the arc from a0 to a1 (radians, counter-clockwise) as segments; more than a whole
+// turn draws the whole circle once.
 void AppendArc(std::vector<Point>& out, Point centre, double radius, double a0, double a1) {
-    while (a1 < a0) a1 += 2 * kPi;
-    const int steps = std::max(2, static_cast<int>(kCircleSegments * (a1 - a0) / (2 * kPi)) + 1);
-    for (int i = 0; i <= steps; ++i)
-        out.push_back(Polar(centre, radius, a0 + (a1 - a0) * i / steps));
+    double sweep = a1 - a0;
+    if (!Finite(a0) || !Finite(sweep)) return;
+    sweep = sweep < 0 ? TurnsReduced(sweep) : std::min(sweep, 2 * kPi);
+    const int steps = std::max(2, static_cast<int>(kCircleSegments * sweep / (2 * kPi)) + 1);
+    for (int i = 0; i <= steps; ++i) out.push_back(Polar(centre, radius, a0 + sweep * i / steps));
 }
 
 // The segment from p to q with a bulge (tan of a quarter of the included angle) as an arc.
@@ -222,14 +232,18 @@ void Collector::Finish() {
 void Collector::addEllipse(const DL_EllipseData& e) {
     const double major = std::hypot(e.mx, e.my);
     const double rotation = std::atan2(e.my, e.mx);
-    double a0 = e.angle1, a1 = e.angle2;
-    while (a1 <= a0) a1 += 2 * kPi;
-    if (!Finite(a0) || !Finite(a1) || a1 - a0 > 4 * kPi) return;
+    const double a0 = e.angle1;
+    double sweep = e.angle2 - a0;
+    if (!Finite(a0) || !Finite(sweep)) return;
+    // An end at or before the start runs on to it, less than one turn past the start.
+    if (sweep <= 0) sweep = TurnsReduced(sweep);
+    if (sweep <= 0) sweep += 2 * kPi;
+    if (sweep > 4 * kPi) return;
     Path path;
-    const int steps = std::max(2, static_cast<int>(kCircleSegments * (a1 - a0) / (2 * kPi)) + 1);
+    const int steps = std::max(2, static_cast<int>(kCircleSegments * sweep / (2 * kPi)) + 1);
     const Point centre = At(e.cx, e.cy);
     for (int i = 0; i <= steps; ++i) {
-        const double t = a0 + (a1 - a0) * i / steps;
+        const double t = a0 + sweep * i / steps;
         const double x = major * std::cos(t), y = major * e.ratio * std::sin(t);
         path.points.push_back({centre.x + x * std::cos(rotation) - y * std::sin(rotation),
                                centre.y + x * std::sin(rotation) + y * std::cos(rotation)});
