@@ -4,6 +4,7 @@
 #include <dl_creationadapter.h>
 #include <dl_dxf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -19,7 +20,8 @@ constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 constexpr const char* kBinaryMagic = "AutoCAD Binary DXF";
 constexpr int kClosedFlag = 1;
 constexpr int kSplineSteps = 16;
-constexpr double kTextWidthPerChar = 0.6;  // of the text height
+constexpr long long kMaxSplineWork = 1LL << 24;  // de Boor steps times (degree + 1)^2
+constexpr double kTextWidthPerChar = 0.6;        // of the text height
 
 bool Finite(double v) {
     return std::isfinite(v);
@@ -76,13 +78,18 @@ std::vector<Point> EvaluateSpline(const std::vector<Point>& control, std::vector
             knots.push_back(std::clamp(i - degree, 0, n - degree));
         }
     }
+    if (!std::is_sorted(knots.begin(), knots.end())) return control;
     std::vector<Point> out;
     const double start = knots[degree], end = knots[n];
     if (!(end > start)) return control;
-    const int steps = kSplineSteps * (n - degree);
+    // A file may declare hundreds of thousands of control points or a huge degree: the work of
+    // one evaluation is bounded, a long spline gets fewer steps per span.
+    const long long work = static_cast<long long>(degree + 1) * (degree + 1);
+    const long long wanted = static_cast<long long>(kSplineSteps) * (n - degree);
+    const int steps = static_cast<int>(std::clamp(kMaxSplineWork / work, 1LL, wanted));
+    int k = degree;  // t only grows, so the span only moves on
     for (int s = 0; s <= steps; ++s) {
         const double t = start + (end - start) * s / steps;
-        int k = degree;
         while (k < n - 1 && t >= knots[k + 1]) ++k;
         std::vector<Point> d(control.begin() + (k - degree), control.begin() + k + 1);
         for (int r = 1; r <= degree; ++r) {
