@@ -39,13 +39,18 @@ double TurnsReduced(double sweep) {
     return reduced < 0 ? reduced + 2 * kPi : reduced;
 }
 
+// The segments that draw a sweep of this many radians as smoothly as a whole circle.
+int ArcSteps(double sweep) {
+    return std::max(2, static_cast<int>(kCircleSegments * std::fabs(sweep) / (2 * kPi)) + 1);
+}
+
 // Appends the arc from a0 to a1 (radians, counter-clockwise) as segments; more than a whole
 // turn draws the whole circle once.
 void AppendArc(std::vector<Point>& out, Point centre, double radius, double a0, double a1) {
     double sweep = a1 - a0;
     if (!Finite(a0) || !Finite(sweep)) return;
     sweep = sweep < 0 ? TurnsReduced(sweep) : std::min(sweep, 2 * kPi);
-    const int steps = std::max(2, static_cast<int>(kCircleSegments * sweep / (2 * kPi)) + 1);
+    const int steps = ArcSteps(sweep);
     for (int i = 0; i <= steps; ++i) out.push_back(Polar(centre, radius, a0 + sweep * i / steps));
 }
 
@@ -62,8 +67,7 @@ void AppendBulge(std::vector<Point>& out, Point p, Point q, double bulge) {
         std::atan2(q.y - p.y, q.x - p.x) + (bulge > 0 ? 1 : -1) * (kPi / 2 - std::fabs(angle) / 2);
     const Point centre = Polar(p, radius, middle);
     const double a0 = std::atan2(p.y - centre.y, p.x - centre.x);
-    const int steps =
-        std::max(2, static_cast<int>(kCircleSegments * std::fabs(angle) / (2 * kPi)) + 1);
+    const int steps = ArcSteps(angle);
     for (int i = 1; i <= steps; ++i) out.push_back(Polar(centre, radius, a0 + angle * i / steps));
 }
 
@@ -87,11 +91,13 @@ std::vector<Point> EvaluateSpline(const std::vector<Point>& control, std::vector
     const long long work = static_cast<long long>(degree + 1) * (degree + 1);
     const long long wanted = static_cast<long long>(kSplineSteps) * (n - degree);
     const int steps = static_cast<int>(std::clamp(kMaxSplineWork / work, 1LL, wanted));
+    out.reserve(static_cast<std::size_t>(steps) + 1);
+    std::vector<Point> d;
     int k = degree;  // t only grows, so the span only moves on
     for (int s = 0; s <= steps; ++s) {
         const double t = start + (end - start) * s / steps;
         while (k < n - 1 && t >= knots[k + 1]) ++k;
-        std::vector<Point> d(control.begin() + (k - degree), control.begin() + k + 1);
+        d.assign(control.begin() + (k - degree), control.begin() + k + 1);
         for (int r = 1; r <= degree; ++r) {
             for (int j = degree; j >= r; --j) {
                 const double span = knots[j + 1 + k - r] - knots[j + k - degree];
@@ -247,7 +253,7 @@ void Collector::addEllipse(const DL_EllipseData& e) {
     if (sweep <= 0) sweep += 2 * kPi;
     if (sweep > 4 * kPi) return;
     Path path;
-    const int steps = std::max(2, static_cast<int>(kCircleSegments * sweep / (2 * kPi)) + 1);
+    const int steps = ArcSteps(sweep);
     const Point centre = At(e.cx, e.cy);
     for (int i = 0; i <= steps; ++i) {
         const double t = a0 + sweep * i / steps;
