@@ -72,8 +72,8 @@ class ProgramRun {
 // A virtual X display of its own for one test.
 class VirtualDisplay {
   public:
-    VirtualDisplay() {
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
+    VirtualDisplay() : available_(!QStandardPaths::findExecutable("Xvfb").isEmpty()) {
+        if (!available_) return;
         server_.start("Xvfb",
                       {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
         // Xvfb names the display it took once it accepts clients.
@@ -85,10 +85,11 @@ class VirtualDisplay {
         server_.terminate();
         server_.waitForFinished(5000);
     }
-    bool Available() const { return !QStandardPaths::findExecutable("Xvfb").isEmpty(); }
+    bool Available() const { return available_; }
     const QString& Name() const { return name_; }
 
   private:
+    bool available_;
     QProcess server_;
     QString name_;
 };
